@@ -1,0 +1,9 @@
+// The conversion side of an instance.
+#pragma once
+
+namespace dvdc {
+
+struct ConvertSession {
+};
+
+} // namespace dvdc
