@@ -33,6 +33,7 @@ public:
     void SetOption(bool on);
     // From the main window's first showing to the program's end.
     void SetRunning(bool running);
+    bool Running() const { return m_running; }
     bool Inhibited() const { return m_cookie.has_value(); }
 
 private:
