@@ -102,6 +102,7 @@ void Tfrmmain::BuildControls()
 
     spSkinToolBar1 = Named(new QWidget(this), "spSkinToolBar1");
     spSkinToolBar1->setGeometry(0, 22, 697, 25);
+    spSkinToolBar1->setAttribute(Qt::WA_StyledBackground);
     int x = 0;
     auto toolButton = [&](const char *name, const char *caption, const char *glyph) {
         auto *b = Named(new QToolButton(spSkinToolBar1), name);

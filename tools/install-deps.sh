@@ -9,6 +9,7 @@ packages=(
   libavcodec-dev libavformat-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev
   ffmpeg dvdauthor lsdvd genisoimage
+  xdg-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -226,7 +226,8 @@ TEST_F(Lifecycle, MissingOrBrokenSkinPictureStillReachesTheIdleState)
                                              "/Skin/zune.jpg"));
     EXPECT_TRUE(frmmain->Image1->pixmap().isNull());
 
-    const QByteArray broken("\xFF\xD8\xFF\xE0 this is not the rest of a picture", 40);
+    static const char head[] = "\xFF\xD8\xFF\xE0 this is not the rest of a picture";
+    const QByteArray broken(head, sizeof head - 1);
     WriteSkinPicture(&broken);
     EXPECT_FALSE(frmmain->LoadSkinPicture());
     WriteSkinPicture();
