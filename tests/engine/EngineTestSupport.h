@@ -5,6 +5,8 @@
 #include "dvdconvert.h"
 
 #include <QString>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <string>
