@@ -1,0 +1,3 @@
+#include "ConvertSupport.h"
+
+#include <gtest/gtest.h>
