@@ -27,9 +27,6 @@ std::string AvError(int rc)
     return msg;
 }
 
-// Audio kept back while a job runs, so a job's sound that outlasts its
-// picture can still be cut at the job's end.
-constexpr int kHoldbackMs = 500;
 
 } // namespace
 
@@ -175,12 +172,15 @@ bool OutputFile::SendAudioFrameLocked(AVFrame *frame, std::string &error)
     }
 }
 
-// Encodes whole frames from the fifo; while a job runs some audio is kept.
+// Encodes whole frames from the fifo.  While a job runs the sound is not
+// encoded past the pictures already encoded, so a stop at any moment can
+// still cut it to the picture.
 bool OutputFile::EncodeAudioLocked(bool jobEnded, std::string &error)
 {
     const int frameSize = audio_->frame_size;
-    const int keep = jobEnded ? 0 : audio_->sample_rate * kHoldbackMs / 1000;
-    while (av_audio_fifo_size(fifo_) >= frameSize + keep) {
+    const int64_t videoSamples =
+        av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    while (av_audio_fifo_size(fifo_) >= frameSize && (jobEnded || audioEncoded_ + frameSize <= videoSamples)) {
         AVFrame *f = av_frame_alloc();
         f->nb_samples = frameSize;
         f->format = AV_SAMPLE_FMT_FLTP;
@@ -229,7 +229,7 @@ int64_t OutputFile::BytesWritten() const
 bool OutputFile::PadAudioToVideo(std::string &error)
 {
     std::lock_guard<std::mutex> lock(audioMutex_);
-    const int64_t target = av_rescale(frames_, int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
     if (audioQueued_ >= target)
         return true;
     const int missing = int(target - audioQueued_);
@@ -258,7 +258,7 @@ bool OutputFile::EndVideo(std::string &error)
     if (!PadAudioToVideo(error))
         return false;
     std::lock_guard<std::mutex> lock(audioMutex_);
-    const int64_t target = av_rescale(frames_, int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
     const int64_t excess = audioQueued_ - target;
     if (excess > 0) {
         // Sound running past the picture is cut so the next job starts in step.

@@ -6,6 +6,7 @@
 
 #include "convert_encoders.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -42,7 +43,7 @@ public:
     // Encodes one picture at the next frame time of the file.  false with
     // `error` on a write or encoder failure.
     bool EncodeVideo(AVFrame *frame, std::string &error);
-    int64_t VideoFrames() const { return frames_; }
+    int64_t VideoFrames() const { return frames_.load(); }
 
     // Audio at the file's rate, fltp stereo; the caller's timeline position
     // is implied: samples follow each other.  Thread-safe.
@@ -80,7 +81,7 @@ private:
     AVAudioFifo *fifo_ = nullptr;
     AVPacket *pkt_ = nullptr;     // video side
     AVPacket *apkt_ = nullptr;    // audio side
-    int64_t frames_ = 0;          // video frames in the file
+    std::atomic<int64_t> frames_{0};   // video frames in the file
     int64_t audioQueued_ = 0;     // samples handed to the fifo since the start
     int64_t audioEncoded_ = 0;    // samples given to the encoder
     bool headerWritten_ = false;
