@@ -1,0 +1,8 @@
+#include "Unit4.h"
+
+TForm4 *Form4 = nullptr;
+
+TForm4::TForm4(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About Pellavan"));
+}
