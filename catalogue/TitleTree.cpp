@@ -15,6 +15,12 @@ int TreeNode::Position() const
     return -1;
 }
 
+TitleTree::~TitleTree()
+{
+    if (m_listener)
+        m_listener->TreeDestroyed();
+}
+
 void TitleTree::BeginRebuild()
 {
     if (m_rebuilding++ == 0 && m_listener)

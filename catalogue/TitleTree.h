@@ -70,9 +70,11 @@ public:
         virtual void TreeReset() = 0;
         virtual void NodeChanged(TreeNode &node) = 0;            // label, state, bold, selected
         virtual void NodeExpandedChanged(TreeNode &node) = 0;
+        virtual void TreeDestroyed() = 0;
     };
 
     TitleTree() = default;
+    ~TitleTree();
     TitleTree(const TitleTree &) = delete;
     TitleTree &operator=(const TitleTree &) = delete;
 
