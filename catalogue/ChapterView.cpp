@@ -233,7 +233,7 @@ ChapterView::ChapterView(QWidget *parent) : QTreeView(parent), m_model(new Title
     setMouseTracking(true);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
 
-    connect(this, &QTreeView::expanded, this, &ChapterView::onExpanded);
+    connect(this, &QTreeView::expanded, this, &ChapterView::chapterviewExpanded);
     connect(this, &QTreeView::collapsed, this, &ChapterView::onCollapsed);
     connect(m_model, &TitleTreeModel::treeReset, this, &ChapterView::syncFromModel);
     connect(m_model, &TitleTreeModel::labelEdited, this, &ChapterView::chapterviewEdited);
@@ -268,7 +268,7 @@ void ChapterView::syncFromModel()
     m_syncing = false;
 }
 
-void ChapterView::onExpanded(const QModelIndex &index)
+void ChapterView::chapterviewExpanded(const QModelIndex &index)
 {
     TreeNode *n = TitleTreeModel::NodeOf(index);
     TitleTree *tree = m_model->Tree();

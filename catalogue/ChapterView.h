@@ -83,7 +83,7 @@ protected:
 
 private:
     void syncFromModel();
-    void onExpanded(const QModelIndex &index);
+    void chapterviewExpanded(const QModelIndex &index);
     void onCollapsed(const QModelIndex &index);
     void onCurrentChanged(const QModelIndex &current);
 

@@ -136,7 +136,7 @@ void TitleTree::SetLabel(TreeNode &node, std::string label)
     notifyChanged(node);
 }
 
-void TitleTree::SetBold(TreeNode *node, bool bold)
+void TitleTree::SetNodeBold(TreeNode *node, bool bold)
 {
     if (!node || node->bold == bold)
         return;
