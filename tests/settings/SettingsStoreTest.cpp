@@ -175,6 +175,17 @@ TEST_F(SettingsFile, OversizedFileIsNeitherParsedNorReplaced)
     EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), qint64(IniFile::kMaxFileSize) + 1);
 }
 
+TEST_F(SettingsFile, OutputFolderIsCreatedOneLevelDeepOnly)
+{
+    CreateOutputFolder(data + "out/");
+    EXPECT_TRUE(QDir(QString::fromStdString(data + "out")).exists());
+    CreateOutputFolder(data + "a/b/");
+    EXPECT_FALSE(QDir(QString::fromStdString(data + "a")).exists());
+    Put("x");
+    CreateOutputFolder(path + "/x/"); // its parent is a file: ignored
+    EXPECT_EQ(Contents(), "x");
+}
+
 TEST(OutputFolderText, EndsWithExactlyOneSlash)
 {
     EXPECT_EQ(OutputFolderText("/"), "/");
