@@ -1,10 +1,127 @@
-// Host operations that need no disc: pictures and the log handler.
-#include "dvdconvert.h"
+// Host operations that need no disc: pictures, the log handler, and the
+// instance table behind every handle.
+#include "instance.h"
+#include "disc.h"
+#include "preview.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
+
+namespace dvdc {
+
+namespace {
+
+std::mutex g_logMutex;
+DCLogFn g_logFn = nullptr;
+void *g_logContext = nullptr;
+
+// Handles are never reused while the process lives, so a stale handle can
+// never reach a newer instance.
+std::mutex g_tableMutex;
+std::map<DCHandle, std::unique_ptr<Instance>> g_instances;
+DCHandle g_nextHandle = 1;
+
+} // namespace
+
+void VLog(int level, const char *format, va_list args)
+{
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
+    std::lock_guard lock(g_logMutex);
+    if (g_logFn)
+        g_logFn(level, text, g_logContext);
+}
+
+void Log(int level, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    VLog(level, format, args);
+    va_end(args);
+}
+
+void Instance::SetLastError(const std::string &reason)
+{
+    {
+        std::lock_guard lock(errorMutex);
+        lastError = reason;
+    }
+    Log(0, "%s", reason.c_str());
+}
+
+void Instance::ClearLastError()
+{
+    std::lock_guard lock(errorMutex);
+    lastError.clear();
+}
+
+// The conversion side goes first: its threads may still read the disc.
+Instance::~Instance()
+{
+    convert.reset();
+    preview.reset();
+    disc.reset();
+}
+
+Instance *FindInstance(DCHandle h)
+{
+    if (h == 0)
+        return nullptr;
+    std::lock_guard lock(g_tableMutex);
+    auto it = g_instances.find(h);
+    return it == g_instances.end() ? nullptr : it->second.get();
+}
+
+} // namespace dvdc
 
 extern "C" {
 
 DVDCONVERT_API void Converter_FreePicture(DCPicture *picture) { std::free(picture); }
+
+DVDCONVERT_API void DVDConvert_SetLogHandler(DCLogFn fn, void *context)
+{
+    std::lock_guard lock(dvdc::g_logMutex);
+    dvdc::g_logFn = fn;
+    dvdc::g_logContext = context;
+}
+
+DVDCONVERT_API DCHandle CreateConverter(void)
+{
+    auto instance = std::make_unique<dvdc::Instance>();
+    std::lock_guard lock(dvdc::g_tableMutex);
+    DCHandle h = dvdc::g_nextHandle++;
+    if (dvdc::g_nextHandle == 0)
+        dvdc::g_nextHandle = 1;
+    instance->handle = h;
+    dvdc::g_instances.emplace(h, std::move(instance));
+    return h;
+}
+
+DVDCONVERT_API void CloseConverter(DCHandle h)
+{
+    std::unique_ptr<dvdc::Instance> instance;
+    {
+        std::lock_guard lock(dvdc::g_tableMutex);
+        auto it = dvdc::g_instances.find(h);
+        if (it == dvdc::g_instances.end())
+            return;
+        instance = std::move(it->second);
+        dvdc::g_instances.erase(it);
+    }
+    // Released outside the table lock: joining conversion threads may take a while.
+    instance.reset();
+}
+
+DVDCONVERT_API const char *Converter_GetLastError(DCHandle h)
+{
+    dvdc::Instance *in = dvdc::FindInstance(h);
+    if (!in)
+        return "";
+    std::lock_guard lock(in->errorMutex);
+    in->lastErrorCopy = in->lastError;
+    return in->lastErrorCopy.c_str();
+}
 
 } // extern "C"

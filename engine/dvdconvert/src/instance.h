@@ -7,6 +7,7 @@
 #include "dvdconvert.h"
 
 #include <array>
+#include <cstdarg>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -55,6 +56,7 @@ struct Instance {
     std::string lastErrorCopy;                  // what Converter_GetLastError handed out
 
     void SetLastError(const std::string &reason);  // also logs it at level 0
+    void ClearLastError();
 
     ~Instance();
 };
@@ -65,5 +67,6 @@ Instance *FindInstance(DCHandle h);
 // Process-wide log (thread-safe; goes to the handler set with
 // DVDConvert_SetLogHandler).
 void Log(int level, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void VLog(int level, const char *format, va_list args) __attribute__((format(printf, 2, 0)));
 
 } // namespace dvdc

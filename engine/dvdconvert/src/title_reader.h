@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <dvdread/ifo_types.h>
 
 namespace dvdc {
 
@@ -13,8 +16,8 @@ class TitleReader {
 public:
     virtual ~TitleReader() = default;
 
-    // Copies up to `size` bytes of the stream (whole 2048-byte packs) into
-    // `buffer`.  Returns the bytes copied, 0 at the end of the range.
+    // Copies up to `size` bytes of the stream into `buffer` (any size; packs
+    // are 2048 bytes).  Returns the bytes copied, 0 at the end of the range.
     // Unreadable blocks are skipped (and logged), never reported as an end.
     virtual int Read(uint8_t *buffer, int size) = 0;
 
@@ -27,6 +30,17 @@ public:
     // position `position` (as the demuxer's AVPacket::pos reports it).
     virtual int64_t TimestampOffsetAt(int64_t position) const = 0;
 };
+
+// One cell to read: sectors first..last of the title set's VOBs.
+struct ReadCell {
+    uint32_t first;
+    uint32_t last;
+};
+
+// The cells of the chapter range in play order, with cells outside the VOB
+// files (vobBlocks long) dropped and cells running past their end cut short.
+std::vector<ReadCell> CollectReadCells(const ifo_handle_t &vts, int vtsTitle, int firstChapter,
+                                       int lastChapter, int angle, uint32_t vobBlocks);
 
 // Chapters firstChapter..lastChapter (0-based, inclusive) of title (0-based),
 // the given angle's cells (0-based angle).  nullptr with `error` set when the
