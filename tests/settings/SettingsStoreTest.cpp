@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pellavan;
@@ -164,6 +165,17 @@ TEST_F(SettingsFile, UnwritableLocationReportsThePath)
     const std::string under = path + "/mervale.ini"; // its parent is a file
     EXPECT_EQ(SaveMiscSettings(under, MiscSettings{}), "Unable to write to " + under);
     EXPECT_EQ(Contents(), "x");
+}
+
+TEST_F(SettingsFile, SomethingElseInThePlaceOfTheFileIsLeftAlone)
+{
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); // reading must not wait for a writer
+    EXPECT_EQ(LoadMiscSettings(path), MiscSettings{});
+    EXPECT_EQ(SaveMiscSettings(path, MiscSettings{}), "Unable to write to " + path);
+    ::unlink(path.c_str());
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(path)));
+    EXPECT_EQ(LoadMainSettings(path).profile, 0);
+    EXPECT_TRUE(SaveMainSettings(path, MainSettings{}));
 }
 
 TEST_F(SettingsFile, OversizedFileIsNeitherParsedNorReplaced)
