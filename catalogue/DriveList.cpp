@@ -1,0 +1,39 @@
+#include "DriveList.h"
+
+#include "TreeRules.h"
+
+#include <cstdio>
+
+namespace pellavan {
+
+std::string FormatSerial(uint32_t serial)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%4X-%4X", unsigned(serial >> 16), unsigned(serial & 0xFFFFu));
+    std::string s = buf;
+    for (char &c : s)
+        if (c == ' ')
+            c = '0';
+    return s;
+}
+
+bool IsVideoDvd(const DriveProbe &probe)
+{
+    return probe.volume.SerialNumber != 0 && probe.volume.FileSystemName == "UDF" && probe.hasVideoTs;
+}
+
+std::vector<std::string> GetCDDrives(DriveSystem &drives) { return drives.OpticalDrives(); }
+
+std::vector<DvdRow> FillDVDList(DriveSystem &drives, const std::vector<std::string> &driveList)
+{
+    std::vector<DvdRow> rows;
+    for (const std::string &drive : driveList) {
+        DriveProbe p = drives.Probe(drive);
+        if (!p.readable || !IsVideoDvd(p))
+            continue;
+        rows.push_back({p.root, StripNameChars(p.volume.VolumeName), FormatSerial(p.volume.SerialNumber)});
+    }
+    return rows;
+}
+
+} // namespace pellavan

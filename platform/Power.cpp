@@ -1,0 +1,11 @@
+#include "Power.h"
+
+namespace pellavan {
+
+void ShutdownComputer(PowerControl &power)
+{
+    if (power.CanPowerOff() == "yes")
+        power.PowerOff();
+}
+
+} // namespace pellavan
