@@ -23,7 +23,7 @@ bool ScrambledWithoutKeys(Disc &disc, const std::vector<TitleCatalogue> &titles)
         dvd_file_t *file = DVDOpenFile(disc.Reader(), t.titleSet, DVD_READ_TITLE_VOBS);
         if (!file)
             return false;
-        constexpr int kBlocks = 16;
+        constexpr int kBlocks = 8;
         static thread_local uint8_t buffer[kBlocks * kBlockSize];
         uint32_t start = cells.pgc->cell_playback[cells.cells.front()].first_sector;
         ssize_t got = DVDReadBlocks(file, static_cast<int>(start), kBlocks, buffer);
