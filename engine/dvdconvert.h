@@ -84,7 +84,7 @@ typedef struct TVideoInfo {
 typedef struct TAudioInfo {
     int32_t sampleRate;     /* 0  */
     int32_t channels;       /* 4  */
-    char language[32];      /* 8  */
+    char language[32];      /* 8:  ISO 639-1 code in lower case ("en"); "" when the disc names none */
     int32_t formatCode;     /* 40: 0 = AC3, 6 = DTS (see DC_AUDIO_*) */
     int32_t streamId;       /* 44: program-stream id passed back as "audio stream" */
     uint16_t listed;        /* 48: non-zero = show it */
@@ -92,7 +92,7 @@ typedef struct TAudioInfo {
 } TAudioInfo;
 
 typedef struct TSubInfo {
-    char language[32];      /* 0  */
+    char language[32];      /* 0:  as in TAudioInfo */
     int32_t streamId;       /* 32: program-stream id passed back as "subtitle stream" */
     int32_t listed;         /* 36: non-zero = show it */
 } TSubInfo;

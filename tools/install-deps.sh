@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg-dev libblkid-dev libudfread-dev
+  libjpeg-dev libblkid-dev libpng-dev libudfread-dev
   libdvdread-dev libdvdnav-dev
   libavcodec-dev libavformat-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev

@@ -42,16 +42,16 @@ DemuxResult Demux(dvdc::TitleReader &reader)
     avformat_find_stream_info(fmt, nullptr);
     AVPacket *packet = av_packet_alloc();
     int64_t lastDts = INT64_MIN;
-    int64_t lastPos = 0;   // the parser leaves pos unset on frames it joined
     while (av_read_frame(fmt, packet) >= 0) {
-        if (packet->pos >= 0)
-            lastPos = packet->pos;
         AVStream *st = fmt->streams[packet->stream_index];
         r.streamIds.insert(st->id);
+        // As the conversion does: ask for every packet, whatever its pos
+        // (the parser leaves it at -1 on frames it joined).
+        int64_t offset = reader.TimestampOffsetAt(packet->pos);
         if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
             ++r.videoFrames;
             if (packet->dts != AV_NOPTS_VALUE) {
-                int64_t dts = packet->dts + reader.TimestampOffsetAt(lastPos);
+                int64_t dts = packet->dts + offset;
                 if (dts <= lastDts)
                     r.dtsIncreasing = false;
                 lastDts = dts;

@@ -5,6 +5,9 @@
 //
 //     static const dvdconvert::CommandRegistration convertCommand{
 //         "convert", "SOURCE TITLE ... OUT", "converts a chapter range", RunConvert};
+//
+// Commands reach the engine through LoadEngine() (engine_library.h): the
+// program does not link the engine, so that `info` starts fast.
 #pragma once
 
 #include <string>
@@ -32,9 +35,9 @@ struct CommandRegistration {
 // "dvdconvert: <message>" on stderr.
 void PrintError(const std::string &message);
 
-// Engine messages of level 0 and 1 go to stderr when this is set (--verbose
-// shows all of them).
-void ShowEngineLog(bool all);
+// --verbose: engine messages go to stderr.
+bool EngineLogShown();
+void PrintEngineLog(int level, const char *message, void *context);
 
 // Parses a whole non-negative number; false when `text` is not one.
 bool ParseCount(const std::string &text, int &value);

@@ -1,67 +1,136 @@
 // dvdconvert info SOURCE: the catalogue as JSON, in the names of the engine's
-// records, exactly as the engine fills them.
+// records.  It runs the engine's own catalogue code (linked in, without
+// FFmpeg), so its values are those the engine's queries return.
 #include "command.h"
 
-#include "dvdconvert.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "disc.h"
+#include "ifo_catalogue.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace dvdconvert {
 
 namespace {
 
-QString Text(const char (&field)[32]) { return QString::fromUtf8(field, int(qstrnlen(field, sizeof field))); }
+// Just enough JSON for numbers, texts, objects and arrays, indented.
+class Json {
+public:
+    void Open(char bracket) { Item(); m_out += bracket; m_first = true; ++m_depth; }
+    void Close(char bracket)
+    {
+        --m_depth;
+        if (!m_first)
+            NewLine();
+        m_out += bracket;
+        m_first = false;
+    }
+    void Key(const char *name)
+    {
+        Item();
+        Text(name);
+        m_out += ": ";
+        m_keyed = true;
+    }
+    void Number(long long v) { Item(); m_out += std::to_string(v); }
+    void String(const std::string &v) { Item(); Text(v); }
+    std::string &Out() { return m_out; }
 
-QJsonObject TitleJson(DCHandle h, int t)
+private:
+    void NewLine() { m_out += '\n'; m_out.append(size_t(m_depth) * 2, ' '); }
+    void Item()
+    {
+        if (m_keyed) {
+            m_keyed = false;
+            return;
+        }
+        if (m_depth > 0) {
+            if (!m_first)
+                m_out += ',';
+            NewLine();
+        }
+        m_first = false;
+    }
+    void Text(const std::string &v)
+    {
+        m_out += '"';
+        for (unsigned char c : v) {
+            if (c == '"' || c == '\\') {
+                m_out += '\\';
+                m_out += char(c);
+            } else if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                m_out += escaped;
+            } else {
+                m_out += char(c);
+            }
+        }
+        m_out += '"';
+    }
+    std::string m_out;
+    int m_depth = 0;
+    bool m_first = true;
+    bool m_keyed = false;
+};
+
+std::string Text(const char (&field)[32]) { return std::string(field, strnlen(field, sizeof field)); }
+
+void Field(Json &j, const char *name, long long value)
 {
-    QJsonObject title;
-    int chapters = Converter_GetChapterCount(h, t);
-    int audios = Converter_GetAudioCount(h, t);
-    int subs = Converter_GetSubCount(h, t);
-    title["chapterCount"] = chapters;
-    title["angleCount"] = Converter_GetAngleCount(h, t);
-    title["audioCount"] = audios;
-    title["subtitleCount"] = subs;
-    title["playTime"] = Converter_GetTitlePlayTime(h, t);
-    QJsonArray times;
-    for (int c = 0; c < chapters; ++c)
-        times.append(Converter_GetChapterPlayTime(h, t, c));
-    title["chapterTimes"] = times;
+    j.Key(name);
+    j.Number(value);
+}
 
-    TVideoInfo v{};
-    Converter_GetVideoInfo(h, t, &v);
-    title["video"] = QJsonObject{{"width", v.width},
-                                 {"height", v.height},
-                                 {"videoStandard", v.videoStandard},
-                                 {"frameRateNum", v.frameRateNum},
-                                 {"frameRateDen", v.frameRateDen},
-                                 {"aspectCode", v.aspectCode}};
-    QJsonArray audioList;
-    for (int a = 0; a < audios; ++a) {
-        TAudioInfo info{};
-        Converter_GetAudioInfo(h, t, a, &info);
-        audioList.append(QJsonObject{{"sampleRate", info.sampleRate},
-                                     {"channels", info.channels},
-                                     {"language", Text(info.language)},
-                                     {"formatCode", info.formatCode},
-                                     {"streamId", info.streamId},
-                                     {"listed", int(info.listed)}});
+void TitleJson(Json &j, const dvdc::TitleCatalogue &t)
+{
+    j.Open('{');
+    Field(j, "chapterCount", long(t.chapterTimes.size()));
+    Field(j, "angleCount", t.angleCount);
+    Field(j, "audioCount", long(t.audios.size()));
+    Field(j, "subtitleCount", long(t.subs.size()));
+    Field(j, "playTime", t.playTime);
+    j.Key("chapterTimes");
+    j.Open('[');
+    for (int32_t ms : t.chapterTimes)
+        j.Number(ms);
+    j.Close(']');
+    j.Key("video");
+    j.Open('{');
+    Field(j, "width", t.video.width);
+    Field(j, "height", t.video.height);
+    Field(j, "videoStandard", t.video.videoStandard);
+    Field(j, "frameRateNum", t.video.frameRateNum);
+    Field(j, "frameRateDen", t.video.frameRateDen);
+    Field(j, "aspectCode", t.video.aspectCode);
+    j.Close('}');
+    j.Key("audios");
+    j.Open('[');
+    for (const TAudioInfo &a : t.audios) {
+        j.Open('{');
+        Field(j, "sampleRate", a.sampleRate);
+        Field(j, "channels", a.channels);
+        j.Key("language");
+        j.String(Text(a.language));
+        Field(j, "formatCode", a.formatCode);
+        Field(j, "streamId", a.streamId);
+        Field(j, "listed", a.listed);
+        j.Close('}');
     }
-    title["audios"] = audioList;
-    QJsonArray subList;
-    for (int s = 0; s < subs; ++s) {
-        TSubInfo info{};
-        Converter_GetSubInfo(h, t, s, &info);
-        subList.append(QJsonObject{{"language", Text(info.language)},
-                                   {"streamId", info.streamId},
-                                   {"listed", info.listed}});
+    j.Close(']');
+    j.Key("subtitles");
+    j.Open('[');
+    for (const TSubInfo &s : t.subs) {
+        j.Open('{');
+        j.Key("language");
+        j.String(Text(s.language));
+        Field(j, "streamId", s.streamId);
+        Field(j, "listed", s.listed);
+        j.Close('}');
     }
-    title["subtitles"] = subList;
-    return title;
+    j.Close(']');
+    j.Close('}');
 }
 
 int RunInfo(const std::vector<std::string> &args)
@@ -70,20 +139,24 @@ int RunInfo(const std::vector<std::string> &args)
         PrintError("info needs exactly one SOURCE");
         return kExitUsage;
     }
-    DCHandle h = CreateConverter();
-    if (!Converter_OpenDVD(h, args[0].c_str(), 1)) {
-        PrintError("cannot open " + args[0] + ": " + Converter_GetLastError(h));
-        CloseConverter(h);
+    std::unique_ptr<dvdc::Disc> disc;
+    std::vector<dvdc::TitleCatalogue> titles;
+    std::string error;
+    if (!dvdc::OpenDiscCatalogue(args[0], disc, titles, error)) {
+        PrintError("cannot open " + args[0] + ": " + error);
         return kExitNoDisc;
     }
-    int count = Converter_GetTitleCount(h);
-    QJsonArray titles;
-    for (int t = 0; t < count; ++t)
-        titles.append(TitleJson(h, t));
-    CloseConverter(h);
-    QJsonObject disc{{"titleCount", count}, {"titles", titles}};
-    QByteArray json = QJsonDocument(disc).toJson(QJsonDocument::Indented);
-    std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+    Json j;
+    j.Open('{');
+    Field(j, "titleCount", long(titles.size()));
+    j.Key("titles");
+    j.Open('[');
+    for (const dvdc::TitleCatalogue &t : titles)
+        TitleJson(j, t);
+    j.Close(']');
+    j.Close('}');
+    j.Out() += '\n';
+    std::fwrite(j.Out().data(), 1, j.Out().size(), stdout);
     return std::fflush(stdout) == 0 ? kExitOk : kExitOutput;
 }
 

@@ -1,7 +1,7 @@
 // dvdconvert: the engine on the command line.
 #include "command.h"
 
-#include "dvdconvert.h"
+#include "ifo_catalogue.h"   // the engine's own log, used by `info`
 
 #include <cstdio>
 #include <cstring>
@@ -23,13 +23,7 @@ std::map<std::string, Command> &Commands()
     return commands;
 }
 
-bool g_showAll = false;
-
-void PrintLog(int level, const char *message, void *)
-{
-    if (level <= 1 || g_showAll)
-        std::fprintf(stderr, "dvdconvert: engine: %s\n", message);
-}
+bool g_showLog = false;
 
 int Usage()
 {
@@ -53,10 +47,11 @@ CommandRegistration::CommandRegistration(const char *name, const char *arguments
 
 void PrintError(const std::string &message) { std::fprintf(stderr, "dvdconvert: %s\n", message.c_str()); }
 
-void ShowEngineLog(bool all)
+bool EngineLogShown() { return g_showLog; }
+
+void PrintEngineLog(int, const char *message, void *)
 {
-    g_showAll = all;
-    DVDConvert_SetLogHandler(PrintLog, nullptr);
+    std::fprintf(stderr, "dvdconvert: engine: %s\n", message);
 }
 
 bool ParseCount(const std::string &text, int &value)
@@ -85,8 +80,9 @@ int main(int argc, char **argv)
         PrintError(std::string("unknown command: ") + argv[first]);
         return Usage();
     }
+    g_showLog = verbose;
     if (verbose)
-        ShowEngineLog(true);
+        DVDConvert_SetLogHandler(PrintEngineLog, nullptr);
     std::vector<std::string> args(argv + first + 1, argv + argc);
     return it->second.run(args);
 }

@@ -6,7 +6,8 @@
 
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace dvdc {
 
@@ -38,14 +39,21 @@ bool IsVideoTsName(const std::string &name)
     return upper == "VIDEO_TS";
 }
 
-bool HasVideoTs(const std::filesystem::path &dir)
+bool HasVideoTs(const std::string &dir)
 {
-    std::error_code ec;
-    for (const auto &entry : std::filesystem::directory_iterator(dir, ec)) {
-        if (IsVideoTsName(entry.path().filename().string()) && entry.is_directory(ec))
-            return true;
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return false;
+    bool found = false;
+    while (dirent *e = readdir(d)) {
+        struct stat st;
+        if (IsVideoTsName(e->d_name) && stat((dir + "/" + e->d_name).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            found = true;
+            break;
+        }
     }
-    return false;
+    closedir(d);
+    return found;
 }
 
 } // namespace
@@ -54,7 +62,6 @@ const dvd_logger_cb *DvdLogger() { return &g_logger; }
 
 std::string DiscSourcePath(const std::string &root, std::string &error)
 {
-    namespace fs = std::filesystem;
     if (root.empty()) {
         error = "no disc path given";
         return {};
@@ -62,23 +69,26 @@ std::string DiscSourcePath(const std::string &root, std::string &error)
     std::string path = root;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    std::error_code ec;
-    fs::file_status st = fs::status(path, ec);
-    if (ec || !fs::exists(st)) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
         error = "disc path not found: " + root;
         return {};
     }
-    if (fs::is_directory(st)) {
-        fs::path p(path);
-        if (IsVideoTsName(p.filename().string()))
-            return p.has_parent_path() ? p.parent_path().string() : std::string(".");
-        if (!HasVideoTs(p)) {
+    if (S_ISDIR(st.st_mode)) {
+        size_t slash = path.rfind('/');
+        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (IsVideoTsName(name)) {
+            if (slash == std::string::npos)
+                return ".";
+            return slash == 0 ? std::string("/") : path.substr(0, slash);
+        }
+        if (!HasVideoTs(path)) {
             error = "no VIDEO_TS folder in " + root;
             return {};
         }
         return path;
     }
-    if (fs::is_regular_file(st) || fs::is_block_file(st))
+    if (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))
         return path;
     error = "not a DVD folder, image or drive: " + root;
     return {};

@@ -14,6 +14,13 @@
 
 namespace dvdc {
 
+class Disc;
+
+// Opens `root` and reads its catalogue; false with `error` set when it is
+// no readable DVD, or an encrypted one that cannot be decrypted here.
+bool OpenDiscCatalogue(const std::string &root, std::unique_ptr<Disc> &disc, std::vector<TitleCatalogue> &titles,
+                       std::string &error);
+
 // A playback time in 1/30000 s.  NTSC times count frames at a nominal 30
 // per second (seconds included), each really 1001 units; PAL frames are
 // 1200.  An invalid rate code drops the frame part; invalid BCD gives 0.

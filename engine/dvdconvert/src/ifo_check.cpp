@@ -61,6 +61,73 @@ bool EntriesFit(const std::vector<uint8_t> &b, size_t pointer, size_t entrySize,
     return true;
 }
 
+// Every part of a PGC that libdvdread reads lies inside the file.
+bool PgcInside(const std::vector<uint8_t> &b, size_t at, std::string &why)
+{
+    why = "a PGC lies beyond the end of the file";
+    if (at + PGC_SIZE > b.size())
+        return false;
+    size_t programs = b[at + offsetof(pgc_t, nr_of_programs)], cells = b[at + offsetof(pgc_t, nr_of_cells)];
+    size_t commands = Be16(b, at + offsetof(pgc_t, command_tbl_offset)), programMap = Be16(b, at + offsetof(pgc_t, program_map_offset));
+    size_t playback = Be16(b, at + offsetof(pgc_t, cell_playback_offset)), position = Be16(b, at + offsetof(pgc_t, cell_position_offset));
+    if (commands) {
+        size_t table = at + commands;
+        if (table + 8 > b.size())
+            return false;
+        size_t count = size_t(Be16(b, table)) + Be16(b, table + 2) + Be16(b, table + 4);
+        if (table + 8 + count * 8 > b.size())
+            return false;
+    }
+    if (programMap && programs && at + programMap + programs > b.size())
+        return false;
+    if (playback && cells && at + playback + cells * 24 > b.size())
+        return false;
+    if (position && cells && at + position + cells * 4 > b.size())
+        return false;
+    why.clear();
+    return true;
+}
+
+// A PGC information table at byte `at`: its entries and every PGC they name.
+bool PgcTableInside(const std::vector<uint8_t> &b, size_t at, std::string &why)
+{
+    if (at + 8 > b.size()) {
+        why = "a PGC table lies beyond the end of the file";
+        return false;
+    }
+    size_t count = Be16(b, at);
+    if (at + 8 + count * 8 > b.size()) {
+        why = "a PGC table counts more entries than the file holds";
+        return false;
+    }
+    for (size_t i = 0; i < count; ++i)
+        if (!PgcInside(b, at + Be32(b, at + 8 + i * 8 + 4), why))
+            return false;
+    return true;
+}
+
+// The menu PGC tables of every language unit.
+bool MenuTablesInside(const std::vector<uint8_t> &b, size_t pointer, std::string &why)
+{
+    uint32_t sector = Be32(b, pointer);
+    if (sector == 0)
+        return true;
+    size_t at = size_t(sector) * kSector;
+    if (at + 8 > b.size()) {
+        why = "the menu table lies beyond the end of the file";
+        return false;
+    }
+    size_t units = Be16(b, at);
+    if (at + 8 + units * 8 > b.size()) {
+        why = "the menu table counts more languages than the file holds";
+        return false;
+    }
+    for (size_t i = 0; i < units; ++i)
+        if (!PgcTableInside(b, at + Be32(b, at + 8 + i * 8 + 4), why))
+            return false;
+    return true;
+}
+
 } // namespace
 
 IfoState CheckIfo(const std::vector<uint8_t> &b, int titleSet, std::string &why)
@@ -95,6 +162,9 @@ IfoState CheckIfo(const std::vector<uint8_t> &b, int titleSet, std::string &why)
         }
         if (!EntriesFit(b, offsetof(vmgi_mat_t, tt_srpt), 12, "the title table", why))
             return IfoState::Unsafe;
+        if ((firstPlay != 0 && !PgcInside(b, firstPlay, why)) ||
+            !MenuTablesInside(b, offsetof(vmgi_mat_t, vmgm_pgci_ut), why))
+            return IfoState::Unsafe;
     } else {
         const Table tables[] = {
             {offsetof(vtsi_mat_t, vts_ptt_srpt), 4, "the chapter table"},
@@ -115,6 +185,9 @@ IfoState CheckIfo(const std::vector<uint8_t> &b, int titleSet, std::string &why)
         }
         if (!EntriesFit(b, offsetof(vtsi_mat_t, vts_ptt_srpt), 4, "the chapter table", why) ||
             !EntriesFit(b, offsetof(vtsi_mat_t, vts_pgcit), 8, "the PGC table", why))
+            return IfoState::Unsafe;
+        if (!PgcTableInside(b, size_t(Be32(b, offsetof(vtsi_mat_t, vts_pgcit))) * kSector, why) ||
+            !MenuTablesInside(b, offsetof(vtsi_mat_t, vtsm_pgci_ut), why))
             return IfoState::Unsafe;
     }
     return IfoState::Sound;

@@ -27,9 +27,10 @@ public:
 
     // Timestamp continuity across cells whose clock restarts: the offset in
     // 90 kHz ticks to add to the timestamps of a packet found at stream byte
-    // position `position` (as the demuxer's AVPacket::pos reports it; its
-    // parser leaves pos at -1 on frames it joined from several packets: use
-    // the last pos seen before them).
+    // position `position` (as the demuxer's AVPacket::pos reports it).  Its
+    // parser leaves pos at -1 on frames it joined from several packets; a
+    // negative position stands for the last position asked for, so asking
+    // for every packet in order gives each its offset.
     virtual int64_t TimestampOffsetAt(int64_t position) const = 0;
 };
 

@@ -1,0 +1,57 @@
+// Opening a disc and reading its catalogue: what Converter_OpenDVD does,
+// without FFmpeg, so light hosts can use it too.
+#include "disc.h"
+#include "ifo_catalogue.h"
+#include "pack.h"
+
+namespace dvdc {
+
+namespace {
+
+const ifo_handle_t *VtsOfDisc(void *disc, int titleSet) { return static_cast<Disc *>(disc)->Vts(titleSet); }
+
+// Without libdvdcss an encrypted disc opens and its IFOs read fine, but every
+// video pack stays scrambled: look at the start of the first title.
+bool ScrambledWithoutKeys(Disc &disc, const std::vector<TitleCatalogue> &titles)
+{
+    for (const TitleCatalogue &t : titles) {
+        const ifo_handle_t *vts = disc.Vts(t.titleSet);
+        ChapterCells cells;
+        std::string why;
+        if (!vts || !FindChapterCells(*vts, t.vtsTitle, 0, 0, cells, why) || cells.cells.empty())
+            continue;
+        dvd_file_t *file = DVDOpenFile(disc.Reader(), t.titleSet, DVD_READ_TITLE_VOBS);
+        if (!file)
+            return false;
+        constexpr int kBlocks = 8;
+        static thread_local uint8_t buffer[kBlocks * kBlockSize];
+        uint32_t start = cells.pgc->cell_playback[cells.cells.front()].first_sector;
+        ssize_t got = DVDReadBlocks(file, static_cast<int>(start), kBlocks, buffer);
+        DVDCloseFile(file);
+        bool scrambled = false;
+        for (ssize_t b = 0; b < got; ++b)
+            ForEachPes(buffer + b * kBlockSize, [&](const PesPacket &p) { scrambled |= p.scrambled; });
+        return scrambled;
+    }
+    return false;
+}
+
+} // namespace
+
+bool OpenDiscCatalogue(const std::string &root, std::unique_ptr<Disc> &disc, std::vector<TitleCatalogue> &titles,
+                       std::string &error)
+{
+    disc = Disc::Open(root, error);
+    if (!disc)
+        return false;
+    titles = BuildCatalogue(*disc->Vmg(), VtsOfDisc, disc.get());
+    if (ScrambledWithoutKeys(*disc, titles)) {
+        error = "the disc is encrypted and cannot be read here (libdvdcss is not installed)";
+        disc.reset();
+        titles.clear();
+        return false;
+    }
+    return true;
+}
+
+} // namespace dvdc
