@@ -24,7 +24,7 @@ int CatalogueCommands::exec(QDialog &dialog) { return m_host.execDialog ? m_host
 
 bool CatalogueCommands::LoadDisc(const std::string &root, const std::string &name)
 {
-    return pellavan::LoadDisc(m_engine, m_handle, m_disc, root, name);
+    return pellavan::LoadDisc(m_engine, m_handle, m_disc, root, name, m_host.createInstance);
 }
 
 // The disc commands follow what the tree holds: a refused disc leaves an

@@ -28,6 +28,7 @@ public:
         std::function<void(const QString &)> showInformation;     // information box with one OK
         std::function<QString(const QString &title)> chooseFolder; // empty when cancelled
         std::function<int(QDialog &)> execDialog;                 // modal; exec() when unset
+        std::function<DCHandle()> createInstance;                 // a new engine instance; CreateConverter when unset
     };
 
     CatalogueCommands(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, ChapterView &view,
