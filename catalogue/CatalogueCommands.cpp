@@ -10,7 +10,7 @@ namespace pellavan {
 CatalogueCommands::CatalogueCommands(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc,
                                      ChapterView &view, DriveSystem &drives, Tfrmdvdlist &dvdList,
                                      TForm3 &report, Host host, QObject *parent)
-    : QObject(parent), m_engine(engine), m_handle(handle), m_disc(disc), m_view(view), m_drives(drives),
+    : QObject(parent), m_engine(engine), m_handle(handle), m_disc(disc), m_view(view), m_drives(&drives),
       m_dvdList(dvdList), m_report(report), m_host(std::move(host))
 {
     m_view.SetCatalogue(&m_disc);
@@ -43,8 +43,8 @@ void CatalogueCommands::discOpened(bool loaded)
 
 void CatalogueCommands::Open1Click()
 {
-    m_driveList = GetCDDrives(m_drives);
-    std::vector<DvdRow> rows = FillDVDList(m_drives, m_driveList);
+    m_driveList = GetCDDrives(*m_drives);
+    std::vector<DvdRow> rows = FillDVDList(*m_drives, m_driveList);
     m_dvdList.Fill(rows);
     if (rows.size() >= 2) {
         exec(m_dvdList);   // "&OK" loads the chosen row
