@@ -91,7 +91,8 @@ TEST(RealDisc, ReportListsWhatLsdvdLists)
             want.push_back("Video:Width:" + m[4].str() + " Height:" + m[5].str() + " FPS:29 Format:" + m[1].str() +
                            " Aspect:" + m[2].str() + ":" + m[3].str());
         } else if (std::regex_search(line, m, angles)) {
-            want.push_back("Total Angle Num:" + m[1].str());
+            // lsdvd prints the angles after the video line, the report before it.
+            want.insert(want.end() - 1, "Total Angle Num:" + m[1].str());
         } else if (std::regex_search(line, m, audio)) {
             std::string format = m[3].str() == "ac3" ? "AC3" : m[3].str() == "dts" ? "DTS" : "";
             char buf[32];
