@@ -4,6 +4,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/ChapterView.h"
 #include "engine/ConverterEngine.h"
 #include "shell/CommandStates.h"
 #include "shell/HTMLHelp_Decl.h"
@@ -32,7 +33,6 @@ class TBrambleButton;
 
 namespace pellavan {
 class CatalogueCommands;
-class ChapterView;
 class Desktop;
 class DriveSystem;
 class UserPrompts;
