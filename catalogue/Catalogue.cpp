@@ -145,7 +145,7 @@ void BuildTitle(TitleTree &tree, TreeNode &disc, int32_t i, TTitleInfo &t)
 } // namespace
 
 bool LoadDisc(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, const std::string &root,
-              const std::string &discName)
+              const std::string &discName, const std::function<DCHandle()> &createInstance)
 {
     TitleTree &tree = disc.tree;
     TDVDInfo &info = disc.info;
@@ -159,7 +159,7 @@ bool LoadDisc(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, co
 
     if (handle != 0)
         engine.CloseConverter(handle);
-    handle = engine.CreateConverter();
+    handle = createInstance ? createInstance() : engine.CreateConverter();
     if (!engine.Converter_OpenDVD(handle, root, 1)) {
         tree.EndRebuild();
         return false;

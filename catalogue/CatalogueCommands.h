@@ -28,6 +28,7 @@ public:
         std::function<void(const QString &)> showInformation;     // information box with one OK
         std::function<QString(const QString &title)> chooseFolder; // empty when cancelled
         std::function<int(QDialog &)> execDialog;                 // modal; exec() when unset
+        std::function<DCHandle()> createInstance;                 // a new engine instance; CreateConverter when unset
     };
 
     CatalogueCommands(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, ChapterView &view,
@@ -45,6 +46,10 @@ public:
     void chapterviewMouseUp(const TreeHit &hit, Qt::MouseButtons buttons);
     void chapterviewMouseMove(const TreeHit &hit, Qt::MouseButtons buttons);
 
+    // The seams, for a window under test: what the user is asked and which drives there are.
+    Host &host() { return m_host; }
+    void SetDrives(DriveSystem &drives) { m_drives = &drives; }
+
     // The drives found by the last Open DVD.
     const std::vector<std::string> &DriveList() const { return m_driveList; }
 
@@ -56,7 +61,7 @@ private:
     DCHandle &m_handle;
     DiscCatalogue &m_disc;
     ChapterView &m_view;
-    DriveSystem &m_drives;
+    DriveSystem *m_drives;
     Tfrmdvdlist &m_dvdList;
     TForm3 &m_report;
     Host m_host;

@@ -22,13 +22,20 @@ bool IsVideoDvd(const DriveProbe &probe)
     return probe.volume.SerialNumber != 0 && probe.volume.FileSystemName == "UDF" && probe.hasVideoTs;
 }
 
+std::vector<DriveProbe> DriveSystem::ProbeAll(const std::vector<std::string> &drives)
+{
+    std::vector<DriveProbe> out;
+    for (const auto &d : drives)
+        out.push_back(Probe(d));
+    return out;
+}
+
 std::vector<std::string> GetCDDrives(DriveSystem &drives) { return drives.OpticalDrives(); }
 
 std::vector<DvdRow> FillDVDList(DriveSystem &drives, const std::vector<std::string> &driveList)
 {
     std::vector<DvdRow> rows;
-    for (const std::string &drive : driveList) {
-        DriveProbe p = drives.Probe(drive);
+    for (const DriveProbe &p : drives.ProbeAll(driveList)) {
         if (!p.readable || !IsVideoDvd(p))
             continue;
         rows.push_back({p.root, StripNameChars(p.volume.VolumeName), FormatSerial(p.volume.SerialNumber)});

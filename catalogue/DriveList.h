@@ -31,6 +31,9 @@ public:
     // The optical drives (device nodes), in the system's order.
     virtual std::vector<std::string> OpticalDrives() = 0;
     virtual DriveProbe Probe(const std::string &drive) = 0;
+    // Every drive of a scan, in the given order; one at a time unless a
+    // system can ask them side by side.
+    virtual std::vector<DriveProbe> ProbeAll(const std::vector<std::string> &drives);
 };
 
 // One row of the drive-choice list.

@@ -265,28 +265,39 @@ LinuxDrives::~LinuxDrives()
 
 std::vector<std::string> LinuxDrives::OpticalDrives() { return ListOpticalDrives(m_paths.sysRoot, m_paths.devRoot); }
 
-DriveProbe LinuxDrives::Probe(const std::string &drive)
+DriveProbe LinuxDrives::Probe(const std::string &drive) { return ProbeAll({drive}).front(); }
+
+std::vector<DriveProbe> LinuxDrives::ProbeAll(const std::vector<std::string> &drives)
 {
     m_late->ReapFinished();
-    auto job = std::make_shared<Late::Job>();
-    std::thread worker([job, drive, mountinfo = m_paths.mountinfo] {
-        DriveProbe r = ProbeNow(drive, mountinfo);
-        std::lock_guard<std::mutex> lock(job->m);
-        job->result = std::move(r);
-        job->done = true;
-        job->cv.notify_all();
-    });
-    std::unique_lock<std::mutex> lock(job->m);
-    if (job->cv.wait_for(lock, m_limit, [&] { return job->done; })) {
-        DriveProbe r = std::move(job->result);
-        lock.unlock();
-        worker.join();
-        return r;
+    std::vector<std::pair<std::thread, std::shared_ptr<Late::Job>>> workers;
+    for (const std::string &drive : drives) {
+        auto job = std::make_shared<Late::Job>();
+        std::thread worker([job, drive, mountinfo = m_paths.mountinfo] {
+            DriveProbe r = ProbeNow(drive, mountinfo);
+            std::lock_guard<std::mutex> lock(job->m);
+            job->result = std::move(r);
+            job->done = true;
+            job->cv.notify_all();
+        });
+        workers.emplace_back(std::move(worker), job);
     }
-    lock.unlock();
-    // Too slow: treated like a drive without a readable medium.
-    m_late->running.emplace_back(std::move(worker), job);
-    return DriveProbe{};
+    auto deadline = std::chrono::steady_clock::now() + m_limit;
+    std::vector<DriveProbe> out;
+    for (auto &[worker, job] : workers) {
+        std::unique_lock<std::mutex> lock(job->m);
+        if (job->cv.wait_until(lock, deadline, [&] { return job->done; })) {
+            out.push_back(std::move(job->result));
+            lock.unlock();
+            worker.join();
+        } else {
+            // Too slow: counts as a drive without a readable medium.
+            lock.unlock();
+            out.emplace_back();
+            m_late->running.emplace_back(std::move(worker), job);
+        }
+    }
+    return out;
 }
 
 } // namespace pellavan::platform

@@ -51,6 +51,8 @@ public:
 
     std::vector<std::string> OpticalDrives() override;
     pellavan::DriveProbe Probe(const std::string &drive) override;
+    // All drives side by side, under one time limit.
+    std::vector<pellavan::DriveProbe> ProbeAll(const std::vector<std::string> &drives) override;
 
     // The query without a time limit, as the worker runs it.
     static pellavan::DriveProbe ProbeNow(const std::string &drive, const std::string &mountinfoPath);

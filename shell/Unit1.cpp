@@ -1,5 +1,7 @@
 #include "Unit1.h"
 
+#include "catalogue/ChapterView.h"
+
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
@@ -49,7 +51,8 @@ Tfrmmain::Tfrmmain(const MainWindowServices &services, QWidget *parent)
       m_prompts(services.prompts ? *services.prompts : DesktopPrompts()),
       m_desktop(services.desktop ? *services.desktop : SystemDesktop()),
       m_trace(services.trace),
-      m_help(m_desktop)
+      m_help(m_desktop),
+      m_drives(services.drives)
 {
     setObjectName(QStringLiteral("frmmain"));
     AppPath = services.appPath.isEmpty() ? QString::fromStdString(ExecutableFolder())
@@ -131,7 +134,7 @@ void Tfrmmain::BuildControls()
     spSkinPanel2->setFrameShape(QFrame::Box);
     spSkinPanel1 = Named(new QFrame(spSkinPanel2), "spSkinPanel1");
     spSkinPanel1->setGeometry(1, 1, 273, 280);
-    chapterview = Named(new QTreeView(spSkinPanel1), "chapterview");
+    chapterview = Named(new pellavan::ChapterView(spSkinPanel1), "chapterview");
     chapterview->setGeometry(0, 0, 273, 280);
     chapterview->setHeaderHidden(true);
     chapterview->setRootIsDecorated(false);

@@ -3,6 +3,8 @@
 // commands live in the folders that own them (catalogue/, settings/, run/).
 #pragma once
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/ChapterView.h"
 #include "engine/ConverterEngine.h"
 #include "shell/CommandStates.h"
 #include "shell/HTMLHelp_Decl.h"
@@ -30,7 +32,9 @@ class QTreeView;
 class TBrambleButton;
 
 namespace pellavan {
+class CatalogueCommands;
 class Desktop;
+class DriveSystem;
 class UserPrompts;
 
 // What the main window is given instead of reaching for globals, so tests
@@ -40,6 +44,7 @@ struct MainWindowServices {
     UserPrompts *prompts = nullptr;      // null: real message boxes
     Desktop *desktop = nullptr;          // null: the desktop's opener
     QString appPath;                     // empty: the executable's folder
+    DriveSystem *drives = nullptr;       // null: the machine's optical drives
     // Called with the name of each life-cycle step as it begins.
     std::function<void(const QString &)> trace;
 };
@@ -69,7 +74,7 @@ public:
     QLabel *Image3;
 
     QFrame *spSkinPanel2, *spSkinPanel1, *spSkinPanel3;
-    QTreeView *chapterview;
+    pellavan::ChapterView *chapterview;
     QScrollBar *spSkinScrollBar1, *spSkinScrollBar2;
     QLabel *Label4, *Label1;
     QComboBox *profilecom;
@@ -101,6 +106,7 @@ public:
     // written to the settings file then.
     bool DataPathReady = false;
     QStringList DriveList;
+    pellavan::DiscCatalogue Disc;   // TDVDInfo and the title tree (catalogue/)
     DCHandle ConverterHandle = 0;
     void *PreviewDC = nullptr;   // the engine does not draw: always null
     int32_t TwoPass = 0;
@@ -139,6 +145,9 @@ public:
     void LoadMainSettings();
     void SaveMainSettings();
     void LoadMiscSettings();
+
+    // The disc commands (catalogue/), made when the dialogs exist.
+    pellavan::CatalogueCommands &DiscCommands();
 
 public slots:
     // catalogue/
@@ -190,6 +199,8 @@ private:
     pellavan::Desktop &m_desktop;
     std::function<void(const QString &)> m_trace;
     pellavan::HtmlHelpControl m_help;
+    pellavan::DriveSystem *m_drives = nullptr;
+    pellavan::CatalogueCommands *m_discCommands = nullptr;
     bool m_shown = false;
 };
 

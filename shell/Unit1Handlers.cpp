@@ -7,13 +7,6 @@
 #include "settings/adv.h"
 #include "shell/Prompts.h"
 
-// ---- catalogue/ -------------------------------------------------------------
-void Tfrmmain::Open1Click() {}              // catalogue/ fills: scan drives, open a disc
-void Tfrmmain::OpenDVDFolder1Click() {}     // catalogue/ fills: open a DVD folder
-void Tfrmmain::SelectAllItems1Click() {}    // catalogue/ fills
-void Tfrmmain::UnSelectAllItems1Click() {}  // catalogue/ fills
-void Tfrmmain::DVDProperty1Click() {}       // catalogue/ fills: the property report
-
 // ---- settings/ --------------------------------------------------------------
 void Tfrmmain::InstallScreenSaverFilter() {}   // settings/ fills
 void Tfrmmain::LoadMainSettings() {}           // settings/ fills

@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace pellavan;
 using namespace pellavan::platform;
@@ -143,4 +148,36 @@ TEST(Drives, SerialFromUuid)
     EXPECT_EQ(SerialFromUuid("ABCD-1234"), 0xABCD1234u);
     EXPECT_EQ(SerialFromUuid("00ab"), 0xABu);
     EXPECT_EQ(SerialFromUuid(""), 0u);
+}
+
+// A query that hangs (here: a mount table nobody writes) counts as an empty
+// drive once its time is up, and its worker is joined when it finally ends.
+TEST(Drives, AHangingQueryCountsAsAnEmptyDrive)
+{
+    TempDir t;
+    fs::path image = MakeImage(t, "movie", "MOVIE", true, true);
+    ASSERT_FALSE(image.empty()) << "genisoimage failed";
+    fs::path fifo = t.path / "mountinfo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> released{false};
+    std::thread releaser;
+    {
+        LinuxDrives drives(LinuxDrives::Paths{t.path.string(), "/dev", fifo.string()}, std::chrono::milliseconds(200));
+        std::vector<DriveProbe> probes = drives.ProbeAll({image.string(), image.string()});
+        // Let the stuck readers go, each seeing an empty table, until the
+        // destructor has joined them.
+        releaser = std::thread([&] {
+            while (!released) {
+                int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+        EXPECT_EQ(probes.size(), 2u);
+        for (const DriveProbe &p : probes)
+            EXPECT_FALSE(p.readable);
+    }
+    released = true;
+    releaser.join();
 }

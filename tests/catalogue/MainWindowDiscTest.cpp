@@ -1,0 +1,144 @@
+// The disc commands inside the real main window: a new user's home, a
+// scripted or the real engine, prompts and drives answered by the test.
+#include "AuthoredDvd.h"
+#include "ScriptedEngine.h"
+#include "catalogue/CatalogueCommands.h"
+#include "catalogue/ChapterView.h"
+#include "catalogue/Unit3.h"
+#include "platform/Desktop.h"
+#include "shell/Prompts.h"
+#include "shell/Unit1.h"
+#include "shell/Windows.h"
+#include "widgets/BrambleForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+using namespace pellavan;
+using namespace pellavan::testing;
+
+namespace {
+
+struct Prompts : UserPrompts {
+    QStringList messages;
+    QStringList reports;   // the property text each time the report is shown
+    int WarningQuestion(QWidget *, const QString &) override { return kAnswerNo; }
+    void Message(QWidget *, const QString &text) override { messages << text; }
+    void ErrorBox(QWidget *, const QString &text) override { messages << text; }
+    int ShowModal(QDialog *dialog) override
+    {
+        if (auto *report = qobject_cast<TForm3 *>(dialog))
+            reports << report->dvdinfo->toPlainText();
+        return QDialog::Rejected;
+    }
+};
+
+struct NoDesktop : Desktop {
+    void OpenUrl(const QString &) override {}
+    void OpenFolder(const QString &) override {}
+    bool DocumentOpenerPresent() override { return false; }
+    bool HelpViewerPresent() override { return false; }
+    bool OpenDocument(const QString &) override { return false; }
+};
+
+struct NoDrives : DriveSystem {
+    std::vector<std::string> OpticalDrives() override { return {}; }
+    DriveProbe Probe(const std::string &) override { return {}; }
+};
+
+// A fresh home folder, as a new user has, and the eight windows.
+struct MainWindowFixture : ::testing::Test {
+    DvdFolder home;
+    QByteArray oldHome = qgetenv("HOME");
+    Prompts prompts;
+    NoDesktop desktop;
+    NoDrives drives;
+    ScriptedEngine engine;                       // outlives the windows
+    std::unique_ptr<ConverterEngine> library;
+
+    void Start(ConverterEngine &engine)
+    {
+        qputenv("HOME", home.dir.string().c_str());
+        MainWindowServices s;
+        s.engine = &engine;
+        s.prompts = &prompts;
+        s.desktop = &desktop;
+        s.drives = &drives;
+        CreateAllWindows(s);
+        frmmain->show();
+    }
+    void TearDown() override
+    {
+        DestroyAllWindows();
+        qputenv("HOME", oldHome);
+    }
+    void ChooseFolder(const std::string &path)
+    {
+        frmmain->DiscCommands().host().chooseFolder = [path](const QString &) { return QString::fromStdString(path); };
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowFixture, OpenCommandsSwitchTheWindowByWhatLoaded)
+{
+    engine.script.titles.push_back(MakeTitle({1000, 2000}, {MakeAudio("en", 0, 0x80)}));
+    Start(engine);
+    frmmain->Open1Click();
+    EXPECT_EQ(prompts.messages.value(prompts.messages.size() - 1), "No DVD Media Find.");
+    EXPECT_FALSE(frmmain->DVDProperty1->isEnabled());
+
+    ChooseFolder("/media/movie");
+    frmmain->OpenDVDFolder1Click();
+    EXPECT_EQ(engine.CallsNamed("Converter_OpenDVD").back(), "Converter_OpenDVD(2, /media/movie/, 1)");
+    EXPECT_TRUE(frmmain->DVDProperty1->isEnabled());
+    EXPECT_TRUE(frmmain->btnconvert->isEnabled());
+    EXPECT_EQ(frmmain->chapterview->model()->rowCount(), 1);
+
+    // Unchecking the only title through the tree disables Convert.
+    TreeNode &title = *frmmain->Disc.tree.NodeAt(1);
+    QPoint box = frmmain->chapterview->CheckBoxRect(title).center();
+    TreeHit hit = frmmain->chapterview->HitAt(box);
+    ASSERT_EQ(hit.part, HitPart::CheckBox);
+    emit frmmain->chapterview->chapterviewMouseUp(hit, Qt::NoButton);
+    EXPECT_FALSE(frmmain->btnconvert->isEnabled());
+    frmmain->SelectAllItems1Click();
+    EXPECT_TRUE(frmmain->btnconvert->isEnabled());
+
+    // A folder the engine refuses leaves no disc and no disc commands.
+    engine.script.openResult = false;
+    frmmain->OpenDVDFolder1Click();
+    EXPECT_TRUE(frmmain->Disc.tree.Empty());
+    EXPECT_FALSE(frmmain->DVDProperty1->isEnabled());
+    EXPECT_FALSE(frmmain->btnconvert->isEnabled());
+}
+
+TEST_F(MainWindowFixture, NewUserOpensAnAuthoredFolderWithTheRealEngine)
+{
+    DvdFolder dvd;
+    if (std::system("command -v ffmpeg dvdauthor >/dev/null") != 0)
+        GTEST_SKIP() << "ffmpeg or dvdauthor missing (tools/install-deps.sh installs them)";
+    ASSERT_TRUE(dvd.Author());
+    library = CreateLibraryEngine();
+    Start(*library);
+    ChooseFolder((dvd.dir / "dvd").string());
+    frmmain->OpenDVDFolder1Click();
+
+    const TitleTree &tree = frmmain->Disc.tree;
+    ASSERT_EQ(tree.TopNodes().size(), 1u);
+    EXPECT_EQ(tree.DiscNode()->label, "Unknow Disc");
+    EXPECT_EQ(tree.DiscNode()->children.size(), 2u);
+    EXPECT_EQ(tree.NodeAt(1)->state, StateCheckedHot);
+    EXPECT_EQ(tree.Selected(), tree.NodeAt(1));
+
+    frmmain->DVDProperty1Click();
+    ASSERT_EQ(prompts.reports.size(), 1);
+    QStringList lines = prompts.reports[0].split('\n');
+    EXPECT_EQ(lines.value(2), "Total Title Num:2");
+    EXPECT_TRUE(lines.contains("Total Chapter Num:3"));
+    EXPECT_TRUE(lines.contains("Audio01:Language:fr Format:AC3 SamepleRate:48000 Channel:1"));
+}
