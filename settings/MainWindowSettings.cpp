@@ -3,6 +3,7 @@
 #include "shell/Unit1.h"
 
 #include "CropState.h"
+#include "Profiles.h"
 #include "SettingsHost.h"
 #include "SettingsStore.h"
 #include "Unit5.h"
@@ -31,6 +32,9 @@ void Tfrmmain::LoadMainSettings()
         if (self)
             self->Prompts().ErrorBox(owner, text);
     });
+    if (profilecom->count() == 0) // the box's items are the profile table's
+        for (const Profile &p : Profiles())
+            profilecom->addItem(QString::fromUtf8(p.text));
     const MainSettings s = pellavan::LoadMainSettings(SettingsPath());
     profilecom->setCurrentIndex(s.profile);
     c2pass->setChecked(s.twoPass);
