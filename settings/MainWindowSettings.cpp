@@ -61,6 +61,13 @@ void Tfrmmain::LoadMiscSettings()
     Form5->SetSettings(pellavan::LoadMiscSettings(SettingsPath()));
     frmcolor->SetSettings(pellavan::LoadColorSettings(SettingsPath()));
     Form5->ScreenSaver().SetRunning(true);
+    // The Misc dialog's "Default" also resets "Show" and the output folder;
+    // they reach the file with the main settings at close.  Runs once: the
+    // loader runs at the first showing only.
+    connect(Form5, &TForm5::DefaultsChosen, this, [this] {
+        previewcheck->setChecked(true);
+        Efolder->setText(QString::fromStdString(MiscDefaultOutputFolder()));
+    });
 }
 
 void Tfrmmain::profilecomChange()

@@ -137,6 +137,24 @@ TEST_F(Restart, WhatTheUserLeftComesBack)
     Stop();
 }
 
+TEST_F(Restart, MiscDefaultResetsShowAndFolderForTheNextStart)
+{
+    Start();
+    frmmain->previewcheck->setChecked(false);
+    Form5->copen->setChecked(false);
+    Form5->btndefault->click();
+    EXPECT_TRUE(frmmain->previewcheck->isChecked());
+    EXPECT_EQ(frmmain->Efolder->text(), Home("Tessaryoutput/"));
+    EXPECT_FALSE(QDir(Home("Tessaryoutput")).exists());
+    QFile file(Home("Varnock/quintar/mervale.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "[Misc]\nOpen=1\nDisSaver=1\nShut=0\n"); // the folder only at close
+    Stop();
+    Start();
+    EXPECT_EQ(frmmain->Efolder->text(), Home("Tessaryoutput/"));
+    Stop();
+}
+
 TEST_F(Restart, AnUnwritableSettingsFileIsReportedAndTheWindowStillCloses)
 {
     Start();
