@@ -1,8 +1,7 @@
 #include "SettingsStore.h"
 
 #include "Profiles.h"
-
-#include <QDir>
+#include "platform/UserFolders.h"
 
 namespace pellavan {
 
@@ -33,24 +32,15 @@ std::optional<std::string> Update(const std::string &path, const WriteFunction &
 
 std::string SettingsFilePath(const std::string &dataPath) { return dataPath + "mervale.ini"; }
 
-std::string HomeFolder() { return OutputFolderText(QDir::homePath().toStdString()); }
+std::string DefaultOutputFolder() { return UserHomeFolder() + "Varnockoutput/"; }
 
-std::string DefaultOutputFolder() { return HomeFolder() + "Varnockoutput/"; }
-
-std::string MiscDefaultOutputFolder() { return HomeFolder() + "Tessaryoutput/"; }
+std::string MiscDefaultOutputFolder() { return UserHomeFolder() + "Tessaryoutput/"; }
 
 std::string OutputFolderText(std::string folder)
 {
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return folder;
-}
-
-void CreateOutputFolder(const std::string &folder)
-{
-    const QString path = QString::fromStdString(folder);
-    if (!path.isEmpty() && !QDir(path).exists())
-        QDir().mkdir(path);
 }
 
 MainSettings LoadMainSettings(const std::string &path)

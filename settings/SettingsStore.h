@@ -30,18 +30,12 @@ struct MiscSettings {
 
 // dataPath (ending in "/") + "mervale.ini".
 std::string SettingsFilePath(const std::string &dataPath);
-// The user's home folder, ending in "/".
-std::string HomeFolder();
 // The output folder of a first start: home + "Varnockoutput/".
 std::string DefaultOutputFolder();
 // The output folder the Misc dialog's "Default" sets: home + "Tessaryoutput/".
 std::string MiscDefaultOutputFolder();
 // A chosen folder as the output folder text: it ends with exactly one "/".
 std::string OutputFolderText(std::string folder);
-
-// Creates the output folder at the first showing when it does not exist: one
-// level only, a failure is ignored (the text is kept either way).
-void CreateOutputFolder(const std::string &folder);
 
 // Missing or unparsable values give the defaults; a stored profile outside
 // 0..7 counts as unparsable, and an empty output folder as missing.

@@ -102,8 +102,7 @@ bool Tfrmpre::BeginPreview(ConverterEngine &engine, DCHandle handle, std::span<c
     const std::optional<int> title = ChoosePreviewTitle(titles);
     if (!title)
         return false;
-    if (m_previewing && m_engine) // never two previews at once
-        m_engine->Converter_EndPreview(m_handle);
+    EndPreview(); // never two previews at once
     m_engine = &engine;
     m_handle = handle;
     m_deviceContext = deviceContext;
@@ -142,11 +141,16 @@ void Tfrmpre::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void Tfrmpre::done(int result)
+void Tfrmpre::EndPreview()
 {
     if (m_previewing && m_engine)
         m_engine->Converter_EndPreview(m_handle);
     m_previewing = false;
+}
+
+void Tfrmpre::done(int result)
+{
+    EndPreview();
     QDialog::done(result);
 }
 

@@ -29,6 +29,9 @@ public:
     bool BeginPreview(pellavan::ConverterEngine &engine, DCHandle handle,
                       std::span<const pellavan::CropTitle> titles, void *deviceContext);
 
+    // Ends the engine's still preview if one is running; every closing does.
+    void EndPreview();
+
     bool CropAccepted() const { return m_crop.Accepted(); }
     // The engine's crop margins while the crop is accepted.
     std::optional<pellavan::CropMargins> Margins() const { return m_crop.Margins(); }

@@ -8,13 +8,8 @@
 #include "shell/Prompts.h"
 
 // ---- settings/ --------------------------------------------------------------
-void Tfrmmain::InstallScreenSaverFilter() {}   // settings/ fills
-void Tfrmmain::LoadMainSettings() {}           // settings/ fills
-void Tfrmmain::SaveMainSettings() {}           // settings/ fills
-void Tfrmmain::LoadMiscSettings() {}           // settings/ fills
-void Tfrmmain::profilecomChange() {}           // settings/ fills: apply the chosen profile
-void Tfrmmain::EfolderButtonClick() {}         // settings/ fills: choose the output folder
-void Tfrmmain::CropSettings1Click() {}         // settings/ fills
+// InstallScreenSaverFilter, LoadMainSettings, SaveMainSettings, LoadMiscSettings,
+// profilecomChange, EfolderButtonClick, CropSettings1Click: settings/MainWindowSettings.cpp
 void Tfrmmain::AdvancedSettings1Click() { Prompts().ShowModal(Form5); }
 void Tfrmmain::btnsettingClick() { Prompts().ShowModal(Form5); }
 void Tfrmmain::ColorControl1Click() { Prompts().ShowModal(frmcolor); }
