@@ -1,50 +1,246 @@
-// Conversion operations.  Until the conversion pipeline is in place every
-// job is refused with a reason the host can read.
+// Conversion operations of the C interface: settings, jobs, run control and
+// the host's side of the report queue.
+#include "convert_log.h"
 #include "convert_session.h"
 #include "instance.h"
+#include "title_reader.h"
 
-namespace {
-void Refuse(DCHandle h)
-{
-    if (dvdc::Instance *in = dvdc::FindInstance(h))
-        in->SetLastError("conversion is not available in this build");
-}
-} // namespace
+#include <algorithm>
+#include <cmath>
 
 namespace dvdc {
+
 void DestroyConvertSession(ConvertSession *session) { delete session; }
+
+namespace {
+
+void LogSink(int level, const char *message) { Log(level, "%s", message); }
+
+ConvertSession *Session(Instance *in)
+{
+    if (!in)
+        return nullptr;
+    if (!in->convert) {
+        SetConvertLogSink(&LogSink);
+        in->convert.reset(new ConvertSession);
+    }
+    return in->convert.get();
+}
+
+ConvertSession *Session(DCHandle h) { return Session(FindInstance(h)); }
+
+SourceInfo SourceOf(const TitleCatalogue &t)
+{
+    SourceInfo s;
+    s.video = t.video;
+    s.palette = t.palette;
+    for (const TAudioInfo &a : t.audios)
+        s.audioIds.push_back(a.streamId);
+    for (const TSubInfo &sub : t.subs)
+        s.subtitleIds.push_back(sub.streamId);
+    return s;
+}
+
+// The job against the catalogue: empty when it can run.
+std::string CheckAgainstDisc(Instance &in, const JobInfo &job, const EncodeSettings &settings, VideoTarget &target)
+{
+    if (!in.disc)
+        return "no disc is open";
+    if (job.title < 0 || job.title >= int(in.titles.size()))
+        return "title " + std::to_string(job.title + 1) + " does not exist";
+    const TitleCatalogue &t = in.titles[size_t(job.title)];
+    const int chapters = int(t.chapterTimes.size());
+    if (job.firstChapter < 0 || job.lastChapter < job.firstChapter || job.lastChapter >= chapters)
+        return "chapters " + std::to_string(job.firstChapter + 1) + " to " + std::to_string(job.lastChapter + 1) +
+               " are outside title " + std::to_string(job.title + 1) + "'s " + std::to_string(chapters);
+    if (job.angle < 0 || job.angle >= std::max(1, t.angleCount))
+        return "angle " + std::to_string(job.angle + 1) + " does not exist in title " + std::to_string(job.title + 1);
+    return CheckJob(job, settings, SourceOf(t), target);
+}
+
+} // namespace
 } // namespace dvdc
+
+using namespace dvdc;
 
 extern "C" {
 
-DVDCONVERT_API DCBool Converter_SetConvertInfo(DCHandle h, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                               int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                               int32_t, int32_t, int32_t, int32_t)
+DVDCONVERT_API DCBool Converter_SetConvertInfo(DCHandle h, int32_t title, int32_t firstChapter, int32_t lastChapter,
+                                               int32_t width, int32_t height, int32_t audioStream,
+                                               int32_t subtitleStream, int32_t frameRateNum, int32_t frameRateDen,
+                                               int32_t twoPass, int32_t encoder, int32_t keepAspect, int32_t newFile,
+                                               int32_t angle, int32_t deinterlace)
 {
-    Refuse(h);
-    return 0;
+    Instance *in = FindInstance(h);
+    ConvertSession *s = Session(in);
+    if (!s)
+        return 0;
+    JobInfo job{title,        firstChapter, lastChapter, width,      height,  audioStream, subtitleStream, frameRateNum,
+                frameRateDen, twoPass != 0, encoder,     keepAspect != 0, newFile != 0, angle, deinterlace != 0};
+    VideoTarget target;
+    const std::string reason = CheckAgainstDisc(*in, job, s->settings, target);
+    if (!reason.empty()) {
+        in->SetLastError("job refused: " + reason);
+        s->hasInfo = false;
+        return 0;
+    }
+    s->info = job;
+    s->hasInfo = true;
+    return 1;
 }
-DVDCONVERT_API void Converter_SetVideoCBRBitrate(DCHandle, int32_t) {}
-DVDCONVERT_API void Converter_SetAudioBitrate(DCHandle, int32_t) {}
-DVDCONVERT_API void Converter_SetVideoQuality(DCHandle, int32_t) {}
-DVDCONVERT_API void Converter_SetAudioSamplerate(DCHandle, int32_t) {}
-DVDCONVERT_API void Converter_SetSoundCof(DCHandle, float) {}
-DVDCONVERT_API void Converter_SetCrops(DCHandle, int32_t, int32_t, int32_t, int32_t) {}
-DVDCONVERT_API void Converter_SetImageParam(DCHandle, float, float, float, float) {}
-DVDCONVERT_API void Converter_SetAudioOffset(DCHandle, int32_t) {}
-DVDCONVERT_API void Converter_SetSubtitleOffset(DCHandle, int32_t, int32_t) {}
-DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *, ConvertCallback)
+
+// 0 keeps the rate set before: the program sends it for two-pass jobs.
+DVDCONVERT_API void Converter_SetVideoCBRBitrate(DCHandle h, int32_t kbps)
 {
-    Refuse(h);
-    return 0;
+    if (ConvertSession *s = Session(h); s && kbps > 0)
+        s->settings.videoKbps = kbps;
 }
-DVDCONVERT_API void Converter_Pause(DCHandle) {}
-DVDCONVERT_API void Converter_Resume(DCHandle) {}
-DVDCONVERT_API void Converter_CancelConvert(DCHandle) {}
-DVDCONVERT_API void Converter_CloseFile(DCHandle) {}
-DVDCONVERT_API double Converter_GetEncodeFps(DCHandle) { return 0.0; }
-DVDCONVERT_API DCPicture *Converter_GetPreview(DCHandle, void *) { return nullptr; }
-DVDCONVERT_API void Converter_SetWakeup(DCHandle, DCWakeupFn, void *) {}
-DVDCONVERT_API void Converter_DispatchReports(DCHandle) {}
+DVDCONVERT_API void Converter_SetAudioBitrate(DCHandle h, int32_t kbps)
+{
+    if (ConvertSession *s = Session(h); s && kbps > 0)
+        s->settings.audioKbps = kbps;
+}
+DVDCONVERT_API void Converter_SetVideoQuality(DCHandle h, int32_t quality)
+{
+    if (ConvertSession *s = Session(h))
+        s->settings.quality = std::clamp(quality, 0, 100);
+}
+DVDCONVERT_API void Converter_SetAudioSamplerate(DCHandle h, int32_t hz)
+{
+    if (ConvertSession *s = Session(h))
+        s->settings.sampleRate = hz;
+}
+DVDCONVERT_API void Converter_SetSoundCof(DCHandle h, float volume)
+{
+    if (ConvertSession *s = Session(h); s && std::isfinite(volume))
+        s->settings.volume = std::clamp(volume, 0.0f, 10.0f);
+}
+DVDCONVERT_API void Converter_SetCrops(DCHandle h, int32_t top, int32_t bottom, int32_t left, int32_t right)
+{
+    if (ConvertSession *s = Session(h)) {
+        s->settings.cropTop = top;
+        s->settings.cropBottom = bottom;
+        s->settings.cropLeft = left;
+        s->settings.cropRight = right;
+    }
+}
+DVDCONVERT_API void Converter_SetImageParam(DCHandle h, float brightness, float contrast, float hue, float saturation)
+{
+    ConvertSession *s = Session(h);
+    if (!s)
+        return;
+    auto finite = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+    s->settings.brightness = finite(brightness);
+    s->settings.contrast = finite(contrast);
+    s->settings.hue = finite(hue);
+    s->settings.saturation = finite(saturation);
+}
+DVDCONVERT_API void Converter_SetAudioOffset(DCHandle h, int32_t milliseconds)
+{
+    if (ConvertSession *s = Session(h))
+        s->settings.audioOffsetMs = std::clamp(milliseconds, -600000, 600000);
+}
+DVDCONVERT_API void Converter_SetSubtitleOffset(DCHandle h, int32_t x, int32_t y)
+{
+    if (ConvertSession *s = Session(h)) {
+        s->settings.subtitleX = x;
+        s->settings.subtitleY = y;
+    }
+}
+
+DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, ConvertCallback callback)
+{
+    Instance *in = FindInstance(h);
+    ConvertSession *s = Session(in);
+    if (!s)
+        return 0;
+    auto refuse = [&](const std::string &reason) {
+        in->SetLastError("conversion not started: " + reason);
+        return DCBool(0);
+    };
+    if (!outputPath || !*outputPath)
+        return refuse("no output file given");
+    if (!s->hasInfo)
+        return refuse("no job was set");
+    if (s->Running())
+        return refuse("a conversion is already running");
+    JobRequest request;
+    request.info = s->info;
+    request.settings = s->settings;
+    const std::string reason = CheckAgainstDisc(*in, request.info, request.settings, request.target);
+    if (!reason.empty())
+        return refuse(reason);
+    request.source = SourceOf(in->titles[size_t(request.info.title)]);
+    request.path = outputPath;
+    request.callback = callback;
+    const int passes = request.info.twoPass ? 2 : 1;
+    for (int i = 0; i < passes; ++i) {
+        std::string error;
+        auto reader = OpenTitleReader(*in, request.info.title, request.info.firstChapter, request.info.lastChapter,
+                                      request.info.angle, error);
+        if (!reader)
+            return refuse(error.empty() ? "the title cannot be read" : error);
+        request.readers.push_back(std::move(reader));
+    }
+    std::string error;
+    if (!s->Start(std::move(request), error))
+        return refuse(error);
+    return 1;
+}
+
+DVDCONVERT_API void Converter_Pause(DCHandle h)
+{
+    if (ConvertSession *s = Session(h))
+        s->Pause();
+}
+DVDCONVERT_API void Converter_Resume(DCHandle h)
+{
+    if (ConvertSession *s = Session(h))
+        s->Resume();
+}
+DVDCONVERT_API void Converter_CancelConvert(DCHandle h)
+{
+    if (ConvertSession *s = Session(h))
+        s->Cancel();
+}
+DVDCONVERT_API void Converter_CloseFile(DCHandle h)
+{
+    if (ConvertSession *s = Session(h))
+        s->CloseFile();
+}
+DVDCONVERT_API double Converter_GetEncodeFps(DCHandle h)
+{
+    ConvertSession *s = Session(h);
+    return s ? s->Fps() : 0.0;
+}
+DVDCONVERT_API DCPicture *Converter_GetPreview(DCHandle h, void *)
+{
+    ConvertSession *s = Session(h);
+    return s ? s->preview.Picture() : nullptr;
+}
+DVDCONVERT_API void Converter_SetWakeup(DCHandle h, DCWakeupFn wakeup, void *context)
+{
+    if (ConvertSession *s = Session(h))
+        s->reports.SetWakeup(wakeup, context);
+}
+
+// Each report is taken on its own and the instance found again after every
+// callback: the callback may start the next job, close the file, or even
+// close the instance.
+DVDCONVERT_API void Converter_DispatchReports(DCHandle h)
+{
+    for (;;) {
+        Instance *in = FindInstance(h);
+        if (!in || !in->convert)
+            return;
+        Report report;
+        if (!in->convert->reports.Pop(report))
+            return;
+        if (report.progress < 0)
+            in->SetLastError(report.reason);
+        if (report.callback)
+            report.callback(report.progress, report.state);
+    }
+}
 
 } // extern "C"

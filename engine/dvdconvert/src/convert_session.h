@@ -1,9 +1,49 @@
-// The conversion side of an instance.
+// The conversion side of an instance: the settings that hold from job to
+// job, the job that runs, the output file that stays open between merged
+// jobs, and the queue of reports for the host.
 #pragma once
+
+#include "convert_job.h"
+#include "convert_output.h"
+#include "convert_reports.h"
+#include "convert_settings.h"
+
+#include <memory>
+#include <string>
 
 namespace dvdc {
 
 struct ConvertSession {
+    ConvertSession();
+    ~ConvertSession();   // stops the job; a file it left unfinished is deleted
+
+    EncodeSettings settings;
+    JobInfo info;
+    bool hasInfo = false;
+    ReportQueue reports;
+    PreviewSlot preview;
+
+    // Starts a job writing to request.path; false with `error` when it cannot.
+    bool Start(JobRequest request, std::string &error);
+    void Pause();
+    void Resume();
+    // Stops the running job; none of its reports is delivered afterwards.
+    void Cancel();
+    // Finishes the open file so it plays up to where it stopped.
+    void CloseFile();
+    double Fps() const;
+    bool Running() const { return job_ && !job_->Finished(); }
+    bool FileOpen() const { return file_ != nullptr; }
+
+private:
+    void ReapJob();
+    void CloseOpenFile(bool keep);
+
+    std::unique_ptr<OutputFile> file_;
+    bool fileComplete_ = false;   // false: a cancelled job left it unfinished
+    std::unique_ptr<Job> job_;
+    uint64_t lastJobId_ = 0;
+    double lastFps_ = 0;
 };
 
 } // namespace dvdc

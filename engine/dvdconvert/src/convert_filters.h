@@ -1,0 +1,72 @@
+// Picture and sound processing of a job, built on libavfilter, and the
+// burning-in of DVD subpictures.
+#pragma once
+
+#include "convert_settings.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct AVFilterGraph;
+struct AVFilterContext;
+struct AVFrame;
+struct AVSubtitle;
+
+namespace dvdc {
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+// Where a picture of display aspect `dar` (after cropping) lands inside a
+// width x height frame: centred, even, as large as fits.
+Rect FitInto(double dar, int width, int height);
+
+// The display aspect of the source after cropping.
+double CroppedAspect(const SourceInfo &source, const EncodeSettings &s);
+
+// The filter chain from the decoded picture to the encoder's.
+std::string VideoChain(const JobInfo &job, const EncodeSettings &s, const SourceInfo &source,
+                       const VideoTarget &target);
+// The sound chain: volume, gaps filled and overlaps dropped, stereo at the
+// output rate.
+std::string AudioChain(const EncodeSettings &s, int sampleRate);
+
+// A configured graph with one input and one output.
+class FilterGraph {
+public:
+    ~FilterGraph();
+    bool Init(bool video, const std::string &sourceArgs, const std::string &chain, std::string &error);
+    bool Ready() const { return graph_ != nullptr; }
+    int Push(AVFrame *frame);          // takes the frame's data; nullptr = none
+    int Close(int64_t pts);            // end of input at pts
+    int Pull(AVFrame *frame);          // 0, AVERROR(EAGAIN) or AVERROR_EOF
+    void Reset();
+
+private:
+    AVFilterGraph *graph_ = nullptr;
+    AVFilterContext *src_ = nullptr;
+    AVFilterContext *sink_ = nullptr;
+};
+
+// One subpicture, ready to blend onto 4:2:0 pictures.
+struct Subpicture {
+    int64_t start = 0;     // 90 kHz, on the job's timeline
+    int64_t end = -1;      // -1: until the next one
+    int x = 0, y = 0, w = 0, h = 0;
+    std::vector<uint8_t> luma, alpha;   // w x h
+    std::vector<uint8_t> cb, cr;        // w x h, subsampled when blended
+};
+
+// Turns a decoded DVD subpicture into blendable form.
+std::vector<Subpicture> ToSubpictures(const AVSubtitle &sub, int64_t start, int64_t end);
+// Blends onto a writable yuv420p frame, moved by (dx, dy).
+void BlendSubpicture(AVFrame *frame, const Subpicture &sp, int dx, int dy);
+
+// The dvdsub decoder's palette option from the title's 0x00YYCrCb colours;
+// empty when the title has no palette.
+std::string PaletteOption(const std::array<uint32_t, 16> &palette);
+
+} // namespace dvdc

@@ -1,0 +1,343 @@
+#include "convert_output.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
+}
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace dvdc {
+
+namespace {
+
+std::string AvError(int rc)
+{
+    char msg[AV_ERROR_MAX_STRING_SIZE];
+    av_strerror(rc, msg, sizeof msg);
+    return msg;
+}
+
+
+} // namespace
+
+std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t encoder,
+                                               const VideoTarget &target, AVCodecContext *video,
+                                               int sampleRate, int audioKbps, std::string &error)
+{
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        error = "the output path " + path + " names a folder";
+        return nullptr;
+    }
+    std::unique_ptr<OutputFile> out(new OutputFile);
+    out->path_ = path;
+    out->encoder_ = encoder;
+    out->target_ = target;
+    const bool mp4 = encoder != DC_CODEC_WMV;
+    out->audio_ = OpenAudioEncoder(encoder, sampleRate, audioKbps, mp4, error);
+    if (!out->audio_)
+        return nullptr;
+    out->fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, 2, out->audio_->frame_size * 4);
+    out->pkt_ = av_packet_alloc();
+    out->apkt_ = av_packet_alloc();
+    int rc = avformat_alloc_output_context2(&out->fmt_, nullptr, ContainerName(encoder), path.c_str());
+    if (rc < 0 || !out->fifo_ || !out->pkt_ || !out->apkt_) {
+        error = "cannot set up the " + std::string(ContainerName(encoder)) + " muxer";
+        return nullptr;
+    }
+    AVStream *vs = avformat_new_stream(out->fmt_, nullptr);
+    AVStream *as = avformat_new_stream(out->fmt_, nullptr);
+    if (!vs || !as) {
+        error = "out of memory";
+        return nullptr;
+    }
+    avcodec_parameters_from_context(vs->codecpar, video);
+    vs->time_base = video->time_base;
+    vs->avg_frame_rate = video->framerate;
+    avcodec_parameters_from_context(as->codecpar, out->audio_);
+    as->time_base = out->audio_->time_base;
+    if (mp4) {
+        vs->codecpar->codec_tag = 0;
+        as->codecpar->codec_tag = 0;
+    }
+    rc = avio_open(&out->fmt_->pb, path.c_str(), AVIO_FLAG_WRITE);
+    if (rc < 0) {
+        error = "cannot create " + path + ": " + AvError(rc);
+        return nullptr;
+    }
+    out->created_ = true;
+    AVDictionary *opts = nullptr;
+    if (mp4)
+        av_dict_set(&opts, "movflags", "+faststart", 0);
+    rc = avformat_write_header(out->fmt_, &opts);
+    av_dict_free(&opts);
+    if (rc < 0) {
+        error = "cannot write the header of " + path + ": " + AvError(rc);
+        out->Discard();
+        return nullptr;
+    }
+    out->headerWritten_ = true;
+    return out;
+}
+
+OutputFile::~OutputFile()
+{
+    if (fmt_)
+        Discard();
+    FreeEncoder(video_);
+    FreeEncoder(audio_);
+    if (fifo_)
+        av_audio_fifo_free(fifo_);
+    av_packet_free(&pkt_);
+    av_packet_free(&apkt_);
+}
+
+int OutputFile::SampleRate() const { return audio_ ? audio_->sample_rate : 0; }
+
+void OutputFile::SetVideoEncoder(AVCodecContext *enc)
+{
+    FreeEncoder(video_);
+    video_ = enc;
+}
+
+bool OutputFile::WritePacketLocked(AVPacket *pkt, AVCodecContext *enc, int streamIndex, std::string &error)
+{
+    std::lock_guard<std::mutex> lock(muxMutex_);
+    AVStream *st = fmt_->streams[streamIndex];
+    av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
+    pkt->stream_index = streamIndex;
+    int rc = av_interleaved_write_frame(fmt_, pkt);
+    if (rc < 0) {
+        error = "cannot write to " + path_ + ": " + AvError(rc);
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::DrainVideo(std::string &error)
+{
+    for (;;) {
+        int rc = avcodec_receive_packet(video_, pkt_);
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return true;
+        if (rc < 0) {
+            error = "the video encoder failed: " + AvError(rc);
+            return false;
+        }
+        if (!WritePacketLocked(pkt_, video_, 0, error))
+            return false;
+    }
+}
+
+bool OutputFile::EncodeVideo(AVFrame *frame, std::string &error)
+{
+    frame->pts = frames_++;
+    frame->pict_type = AV_PICTURE_TYPE_NONE;
+    frame->interlaced_frame = 0;
+    int rc = avcodec_send_frame(video_, frame);
+    if (rc < 0) {
+        error = "the video encoder failed: " + AvError(rc);
+        return false;
+    }
+    return DrainVideo(error);
+}
+
+bool OutputFile::SendAudioFrameLocked(AVFrame *frame, std::string &error)
+{
+    int rc = avcodec_send_frame(audio_, frame);
+    if (rc < 0) {
+        error = "the audio encoder failed: " + AvError(rc);
+        return false;
+    }
+    for (;;) {
+        rc = avcodec_receive_packet(audio_, apkt_);
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return true;
+        if (rc < 0) {
+            error = "the audio encoder failed: " + AvError(rc);
+            return false;
+        }
+        if (!WritePacketLocked(apkt_, audio_, 1, error))
+            return false;
+    }
+}
+
+// Encodes whole frames from the fifo.  While a job runs the sound is not
+// encoded past the pictures already encoded, so a stop at any moment can
+// still cut it to the picture.
+bool OutputFile::EncodeAudioLocked(bool jobEnded, std::string &error)
+{
+    const int frameSize = audio_->frame_size;
+    const int64_t videoSamples =
+        av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    while (av_audio_fifo_size(fifo_) >= frameSize && (jobEnded || audioEncoded_ + frameSize <= videoSamples)) {
+        AVFrame *f = av_frame_alloc();
+        f->nb_samples = frameSize;
+        f->format = AV_SAMPLE_FMT_FLTP;
+        f->sample_rate = audio_->sample_rate;
+        av_channel_layout_copy(&f->ch_layout, &audio_->ch_layout);
+        if (av_frame_get_buffer(f, 0) < 0) {
+            av_frame_free(&f);
+            error = "out of memory";
+            return false;
+        }
+        av_audio_fifo_read(fifo_, reinterpret_cast<void **>(f->extended_data), frameSize);
+        f->pts = audioEncoded_;
+        audioEncoded_ += frameSize;
+        bool ok = SendAudioFrameLocked(f, error);
+        av_frame_free(&f);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+bool OutputFile::PushAudio(const AVFrame *frame, std::string &error)
+{
+    std::lock_guard<std::mutex> lock(audioMutex_);
+    if (av_audio_fifo_write(fifo_, reinterpret_cast<void **>(const_cast<uint8_t **>(frame->extended_data)), frame->nb_samples) <
+        frame->nb_samples) {
+        error = "out of memory";
+        return false;
+    }
+    audioQueued_ += frame->nb_samples;
+    return EncodeAudioLocked(false, error);
+}
+
+int64_t OutputFile::AudioSamplesQueued() const
+{
+    std::lock_guard<std::mutex> lock(audioMutex_);
+    return audioQueued_;
+}
+
+int64_t OutputFile::BytesWritten() const
+{
+    std::lock_guard<std::mutex> lock(muxMutex_);
+    return fmt_ && fmt_->pb ? avio_tell(fmt_->pb) : 0;
+}
+
+bool OutputFile::PadAudioToVideo(std::string &error)
+{
+    std::lock_guard<std::mutex> lock(audioMutex_);
+    const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    if (audioQueued_ >= target)
+        return true;
+    const int missing = int(target - audioQueued_);
+    std::vector<float> zeros(size_t(missing), 0.0f);
+    void *planes[2] = {zeros.data(), zeros.data()};
+    if (av_audio_fifo_write(fifo_, planes, missing) < missing) {
+        error = "out of memory";
+        return false;
+    }
+    audioQueued_ += missing;
+    return EncodeAudioLocked(false, error);
+}
+
+bool OutputFile::EndVideo(std::string &error)
+{
+    if (video_) {
+        int rc = avcodec_send_frame(video_, nullptr);
+        if (rc < 0 && rc != AVERROR_EOF) {
+            error = "the video encoder failed: " + AvError(rc);
+            return false;
+        }
+        if (!DrainVideo(error))
+            return false;
+        FreeEncoder(video_);
+    }
+    if (!PadAudioToVideo(error))
+        return false;
+    std::lock_guard<std::mutex> lock(audioMutex_);
+    const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    const int64_t excess = audioQueued_ - target;
+    if (excess > 0) {
+        // Sound running past the picture is cut so the next job starts in step.
+        const int have = av_audio_fifo_size(fifo_);
+        const int keep = int(std::max<int64_t>(0, have - excess));
+        std::vector<float> left(size_t(have) + 1), right(size_t(have) + 1);
+        void *planes[2] = {left.data(), right.data()};
+        av_audio_fifo_read(fifo_, planes, have);
+        av_audio_fifo_write(fifo_, planes, keep);
+        audioQueued_ -= have - keep;
+    }
+    return EncodeAudioLocked(true, error);
+}
+
+bool OutputFile::Finish(std::string &error)
+{
+    if (!fmt_)
+        return true;
+    bool ok = EndVideo(error);
+    if (ok) {
+        std::lock_guard<std::mutex> lock(audioMutex_);
+        const int rest = av_audio_fifo_size(fifo_);
+        if (rest > 0) {
+            const bool small = audio_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
+            AVFrame *f = av_frame_alloc();
+            f->nb_samples = small ? rest : audio_->frame_size;
+            f->format = AV_SAMPLE_FMT_FLTP;
+            f->sample_rate = audio_->sample_rate;
+            av_channel_layout_copy(&f->ch_layout, &audio_->ch_layout);
+            ok = av_frame_get_buffer(f, 0) >= 0;
+            if (ok) {
+                av_samples_set_silence(f->extended_data, 0, f->nb_samples, 2, AV_SAMPLE_FMT_FLTP);
+                av_audio_fifo_read(fifo_, reinterpret_cast<void **>(f->extended_data), rest);
+                f->pts = audioEncoded_;
+                audioEncoded_ += f->nb_samples;
+                ok = SendAudioFrameLocked(f, error);
+            } else {
+                error = "out of memory";
+            }
+            av_frame_free(&f);
+        }
+        if (ok)
+            ok = SendAudioFrameLocked(nullptr, error);
+    }
+    if (ok) {
+        std::lock_guard<std::mutex> lock(muxMutex_);
+        int rc = av_write_trailer(fmt_);
+        if (rc < 0) {
+            error = "cannot finish " + path_ + ": " + AvError(rc);
+            ok = false;
+        }
+    }
+    if (ok) {
+        std::lock_guard<std::mutex> lock(muxMutex_);
+        int rc = avio_closep(&fmt_->pb);
+        if (rc < 0) {
+            error = "cannot finish " + path_ + ": " + AvError(rc);
+            ok = false;
+        }
+        avformat_free_context(fmt_);
+        fmt_ = nullptr;
+    }
+    if (!ok)
+        Discard();
+    return ok;
+}
+
+void OutputFile::Discard()
+{
+    std::lock_guard<std::mutex> lock(muxMutex_);
+    if (!fmt_)
+        return;
+    if (fmt_->pb)
+        avio_closep(&fmt_->pb);
+    avformat_free_context(fmt_);
+    fmt_ = nullptr;
+    if (created_)
+        ::unlink(path_.c_str());
+    created_ = false;
+}
+
+} // namespace dvdc

@@ -1,0 +1,94 @@
+// One output file: the muxer, its audio encoder and the audio waiting to be
+// encoded, and the video encoder of the job that is writing to it.  A file
+// outlives its job when later jobs append to it (new-file flag 0); its
+// timeline then runs on from where the previous job ended.
+#pragma once
+
+#include "convert_encoders.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVAudioFifo;
+struct AVFrame;
+struct AVPacket;
+
+namespace dvdc {
+
+class OutputFile {
+public:
+    // Opens the file and writes its header.  `video` is the first job's
+    // opened video encoder (the file borrows its parameters; the caller
+    // hands it over with SetVideoEncoder).
+    static std::unique_ptr<OutputFile> Create(const std::string &path, int32_t encoder,
+                                              const VideoTarget &target, AVCodecContext *video,
+                                              int sampleRate, int audioKbps, std::string &error);
+    ~OutputFile();   // discards an unfinished file
+
+    const std::string &Path() const { return path_; }
+    int32_t Encoder() const { return encoder_; }
+    const VideoTarget &Target() const { return target_; }
+    int SampleRate() const;
+
+    // The job's video encoder; the file frees it.  A previous one must have
+    // been flushed (EndVideo) first.
+    void SetVideoEncoder(AVCodecContext *enc);
+    bool HasVideoEncoder() const { return video_ != nullptr; }
+
+    // Encodes one picture at the next frame time of the file.  false with
+    // `error` on a write or encoder failure.
+    bool EncodeVideo(AVFrame *frame, std::string &error);
+    int64_t VideoFrames() const { return frames_.load(); }
+
+    // Audio at the file's rate, fltp stereo; the caller's timeline position
+    // is implied: samples follow each other.  Thread-safe.
+    bool PushAudio(const AVFrame *frame, std::string &error);
+    // Silence up to the current video time (used when a job has no sound).
+    bool PadAudioToVideo(std::string &error);
+    int64_t AudioSamplesQueued() const;
+
+    // End of a job: flushes the job's video encoder, then cuts or pads the
+    // audio to the video time so the next job starts in step.
+    bool EndVideo(std::string &error);
+
+    // Writes the rest and the index: the file plays.  false with `error`.
+    bool Finish(std::string &error);
+    // Closes and deletes the file.
+    void Discard();
+    bool Open() const { return fmt_ != nullptr; }
+
+    // Encoded bytes written so far (progress of CloseFile, tests).
+    int64_t BytesWritten() const;
+
+private:
+    OutputFile() = default;
+    bool DrainVideo(std::string &error);
+    bool EncodeAudioLocked(bool flushAll, std::string &error);
+    bool SendAudioFrameLocked(AVFrame *frame, std::string &error);
+    bool WritePacketLocked(AVPacket *pkt, AVCodecContext *enc, int streamIndex, std::string &error);
+
+    std::string path_;
+    int32_t encoder_ = 0;
+    VideoTarget target_;
+    AVFormatContext *fmt_ = nullptr;
+    AVCodecContext *video_ = nullptr;
+    AVCodecContext *audio_ = nullptr;
+    AVAudioFifo *fifo_ = nullptr;
+    AVPacket *pkt_ = nullptr;     // video side
+    AVPacket *apkt_ = nullptr;    // audio side
+    std::atomic<int64_t> frames_{0};   // video frames in the file
+    int64_t audioQueued_ = 0;     // samples handed to the fifo since the start
+    int64_t audioEncoded_ = 0;    // samples given to the encoder
+    bool headerWritten_ = false;
+    bool created_ = false;        // the file exists on disk because of us
+
+    mutable std::mutex audioMutex_;   // fifo and audio encoder
+    mutable std::mutex muxMutex_;     // the muxer
+};
+
+} // namespace dvdc

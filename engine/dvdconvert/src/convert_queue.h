@@ -1,0 +1,106 @@
+// Bounded hand-over queues between the pipeline threads, and the gate that
+// pauses them.  Every wait ends when the run is aborted, so a cancel never
+// hangs on a full or empty queue.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <utility>
+
+namespace dvdc {
+
+// Shared stop/pause state of one running job.
+class RunControl {
+public:
+    void Abort()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        aborted_ = true;
+        changed_.notify_all();
+    }
+    bool Aborted() const { return aborted_.load(); }
+
+    void SetPaused(bool paused)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        paused_ = paused;
+        changed_.notify_all();
+    }
+    bool Paused() const { return paused_.load(); }
+
+    // Blocks while paused; false once aborted.
+    bool WaitWhilePaused()
+    {
+        if (!paused_.load())
+            return !aborted_.load();
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return !paused_.load() || aborted_.load(); });
+        return !aborted_.load();
+    }
+
+    // Lets queues wake on abort: they register their condition variable.
+    std::mutex &Mutex() { return mutex_; }
+    std::condition_variable &Changed() { return changed_; }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::atomic<bool> aborted_{false};
+    std::atomic<bool> paused_{false};
+};
+
+// A queue of at most `capacity` items.  Push blocks while full, Pop while
+// empty; both give up when the run is aborted.  Close() marks the end of the
+// stream: Pop then drains what is left and returns false.
+template <typename T>
+class BoundedQueue {
+public:
+    BoundedQueue(RunControl &run, size_t capacity) : run_(run), capacity_(capacity) {}
+
+    bool Push(T item)
+    {
+        std::unique_lock<std::mutex> lock(run_.Mutex());
+        run_.Changed().wait(lock, [&] { return items_.size() < capacity_ || run_.Aborted(); });
+        if (run_.Aborted())
+            return false;
+        items_.push_back(std::move(item));
+        run_.Changed().notify_all();
+        return true;
+    }
+
+    bool Pop(T &item)
+    {
+        std::unique_lock<std::mutex> lock(run_.Mutex());
+        run_.Changed().wait(lock, [&] { return !items_.empty() || closed_ || run_.Aborted(); });
+        if (run_.Aborted() || items_.empty())
+            return false;
+        item = std::move(items_.front());
+        items_.pop_front();
+        run_.Changed().notify_all();
+        return true;
+    }
+
+    void Close()
+    {
+        std::lock_guard<std::mutex> lock(run_.Mutex());
+        closed_ = true;
+        run_.Changed().notify_all();
+    }
+
+    // Items left behind by an abort; the owner frees them.
+    std::deque<T> TakeAll()
+    {
+        std::lock_guard<std::mutex> lock(run_.Mutex());
+        return std::exchange(items_, {});
+    }
+
+private:
+    RunControl &run_;
+    size_t capacity_;
+    std::deque<T> items_;
+    bool closed_ = false;
+};
+
+} // namespace dvdc

@@ -1,0 +1,93 @@
+#include "convert_session.h"
+
+#include "convert_log.h"
+
+namespace dvdc {
+
+ConvertSession::ConvertSession() { RouteLibraryLog(); }
+
+ConvertSession::~ConvertSession()
+{
+    Cancel();
+    reports.SetWakeup(nullptr, nullptr);
+    ReapJob();
+    // Whole jobs stay: their file is finished.  A cancelled one is not kept.
+    CloseOpenFile(fileComplete_);
+}
+
+void ConvertSession::ReapJob()
+{
+    if (!job_)
+        return;
+    job_->Join();
+    lastFps_ = job_->Fps();
+    job_.reset();
+}
+
+void ConvertSession::CloseOpenFile(bool keep)
+{
+    if (!file_)
+        return;
+    if (keep) {
+        std::string error;
+        if (!file_->Finish(error))
+            ConvertLog(0, "%s", error.c_str());
+    } else {
+        file_->Discard();
+    }
+    file_.reset();
+    fileComplete_ = false;
+}
+
+bool ConvertSession::Start(JobRequest request, std::string &error)
+{
+    if (Running()) {
+        error = "a conversion is already running";
+        return false;
+    }
+    ReapJob();
+    if (file_ && (request.info.newFile != 0 || file_->Path() != request.path))
+        CloseOpenFile(fileComplete_);
+    request.id = ++lastJobId_;
+    preview.Clear();
+    fileComplete_ = true;
+    job_ = std::make_unique<Job>(std::move(request), reports, file_, preview);
+    job_->Start();
+    return true;
+}
+
+void ConvertSession::Pause()
+{
+    if (job_)
+        job_->Pause();
+}
+
+void ConvertSession::Resume()
+{
+    if (job_)
+        job_->Resume();
+}
+
+void ConvertSession::Cancel()
+{
+    if (!job_)
+        return;
+    if (!job_->Finished())
+        fileComplete_ = false;
+    job_->Resume();
+    job_->Cancel();
+    reports.DropJob(job_->Id());
+    ReapJob();
+}
+
+void ConvertSession::CloseFile()
+{
+    if (Running())
+        Cancel();
+    ReapJob();
+    CloseOpenFile(true);
+}
+
+double ConvertSession::Fps() const { return job_ ? job_->Fps() : lastFps_; }
+
+} // namespace dvdc

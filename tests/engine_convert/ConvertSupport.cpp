@@ -1,0 +1,337 @@
+#include "ConvertSupport.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+
+namespace ct {
+
+namespace {
+
+std::string Run(const std::string &command)
+{
+    std::string out;
+    if (FILE *p = ::popen(command.c_str(), "r")) {
+        char buf[65536];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+std::string SourceCacheDir()
+{
+    static std::string dir = MakeTempDir();
+    return dir;
+}
+
+struct CacheCleaner {
+    ~CacheCleaner() { RemoveTree(SourceCacheDir()); }
+} g_cleaner;
+
+Host *g_host = nullptr;
+
+uint8_t Callback(int32_t progress, int32_t state)
+{
+    if (g_host)
+        g_host->reports.push_back({0, progress, state});
+    return 1;
+}
+
+} // namespace
+
+std::string MakeTempDir()
+{
+    char pattern[] = "/tmp/convert-test-XXXXXX";
+    return ::mkdtemp(pattern) ? std::string(pattern) : std::string();
+}
+
+void RemoveTree(const std::string &dir)
+{
+    if (!dir.empty() && dir.rfind("/tmp/", 0) == 0 && !std::getenv("CONVERT_TEST_KEEP"))
+        Run("rm -rf '" + dir + "'");
+}
+
+bool FileExists(const std::string &path)
+{
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> ListDir(const std::string &dir)
+{
+    std::vector<std::string> names;
+    if (DIR *d = ::opendir(dir.c_str())) {
+        while (dirent *e = ::readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.push_back(e->d_name);
+        ::closedir(d);
+    }
+    return names;
+}
+
+std::string MakeSource(const SourceSpec &s)
+{
+    std::ostringstream name;
+    name << SourceCacheDir() << "/src_" << s.seconds << "_" << s.detailed << "_" << s.colour << "_" << s.toneHz
+         << "_" << s.wide << "_" << s.subtitle << "_" << s.pal << ".vob";
+    const std::string path = name.str();
+    if (FileExists(path))
+        return path;
+    const std::string size = s.pal ? "720x576" : "720x480";
+    const std::string rate = s.pal ? "25" : "30000/1001";
+    std::ostringstream cmd;
+    cmd << "ffmpeg -v error -y -f lavfi -i '"
+        << (s.detailed ? "testsrc2=size=" + size + ":rate=" + rate
+                       : "color=c=" + s.colour + ":size=" + size + ":rate=" + rate)
+        << ":duration=" << s.seconds << "' -f lavfi -i 'sine=frequency=" << s.toneHz
+        << ":sample_rate=48000:duration=" << s.seconds << "' -ac 2 -c:v mpeg2video -b:v 6000k -maxrate 8000k"
+        << " -bufsize 1835k -g 15 -bf 2 -aspect " << (s.wide ? "16:9" : "4:3")
+        << " -c:a ac3 -b:a 192k -f vob '" << path << (s.subtitle ? ".tmp" : "") << "' </dev/null";
+    Run(cmd.str());
+    if (s.subtitle) {
+        // A white 200x40 subpicture at (200, 380), shown from 0.5 s to 2.5 s.
+        const std::string png = path + ".png", xml = path + ".xml";
+        Run("python3 -c \"import zlib,struct\n"
+            "def c(t,d): return struct.pack('>I',len(d))+t+d+struct.pack('>I',zlib.crc32(t+d)&0xffffffff)\n"
+            "raw=b''.join(b'\\x00'+bytes([255,255,255,255]*200) for y in range(40))\n"
+            "open('" + png + "','wb').write(b'\\x89PNG\\r\\n\\x1a\\n'+c(b'IHDR',struct.pack('>IIBBBBB',200,40,8,6,0,0,0))"
+            "+c(b'IDAT',zlib.compress(raw))+c(b'IEND',b''))\"");
+        FILE *f = std::fopen(xml.c_str(), "w");
+        std::fprintf(f, "<subpictures><stream><spu start=\"00:00:00.500\" end=\"00:00:02.500\" image=\"%s\" "
+                        "xoffset=\"200\" yoffset=\"380\"/></stream></subpictures>\n", png.c_str());
+        std::fclose(f);
+        Run("spumux -s 0 '" + xml + "' < '" + path + ".tmp' > '" + path + "' 2>/dev/null");
+    }
+    return path;
+}
+
+dvdc::SourceInfo SourceInfoFor(const SourceSpec &s)
+{
+    dvdc::SourceInfo info;
+    info.video.width = 720;
+    info.video.height = s.pal ? 576 : 480;
+    info.video.videoStandard = s.pal ? 1 : 0;
+    info.video.frameRateNum = s.pal ? 25 : 30000;
+    info.video.frameRateDen = s.pal ? 1 : 1001;
+    info.video.aspectCode = s.wide ? 3 : 0;
+    info.audioIds = {0x80};
+    if (s.subtitle)
+        info.subtitleIds = {0x20};
+    // A DVD palette: entry 1 white, the rest black (0x00YYCrCb).
+    info.palette.fill(0x00108080);
+    info.palette[1] = 0x00EB8080;
+    return info;
+}
+
+FileTitleReader::FileTitleReader(const std::string &path)
+{
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_) {
+        std::fseek(file_, 0, SEEK_END);
+        total_ = std::ftell(file_);
+        std::fseek(file_, 0, SEEK_SET);
+    }
+}
+
+FileTitleReader::~FileTitleReader()
+{
+    if (file_)
+        std::fclose(file_);
+}
+
+int FileTitleReader::Read(uint8_t *buffer, int size)
+{
+    if (!file_)
+        return 0;
+    const size_t n = std::fread(buffer, 1, size_t(size / 2048) * 2048, file_);
+    read_ += int64_t(n);
+    return int(n);
+}
+
+Host::Host(dvdc::ConvertSession &s) : session(s)
+{
+    g_host = this;
+    session.reports.SetWakeup(&Host::Wake, this);
+}
+
+Host::~Host()
+{
+    session.reports.SetWakeup(nullptr, nullptr);
+    g_host = nullptr;
+}
+
+void Host::Wake(void *self)
+{
+    auto *h = static_cast<Host *>(self);
+    std::lock_guard<std::mutex> lock(h->mutex_);
+    ++h->wakes_;
+    h->cv_.notify_all();
+}
+
+dvdc::JobInfo DefaultInfo(int32_t encoder, int width, int height)
+{
+    dvdc::JobInfo info;
+    info.width = width;
+    info.height = height;
+    info.audioStream = 0x80;
+    info.rateNum = -1;
+    info.rateDen = -1;
+    info.encoder = encoder;
+    info.newFile = 1;
+    return info;
+}
+
+dvdc::JobRequest Host::Request(const SourceSpec &spec, const std::string &path, dvdc::JobInfo info)
+{
+    dvdc::JobRequest r;
+    r.info = info;
+    r.settings = session.settings;
+    r.source = SourceInfoFor(spec);
+    r.path = path;
+    r.callback = &Callback;
+    const std::string src = MakeSource(spec);
+    for (int i = 0; i < (info.twoPass ? 2 : 1); ++i)
+        r.readers.push_back(std::make_unique<FileTitleReader>(src));
+    return r;
+}
+
+bool Host::Start(dvdc::JobRequest request, std::string *error)
+{
+    std::string e;
+    const std::string reason = dvdc::CheckJob(request.info, request.settings, request.source, request.target);
+    if (!reason.empty()) {
+        if (error)
+            *error = reason;
+        return false;
+    }
+    bool ok = session.Start(std::move(request), e);
+    if (error)
+        *error = e;
+    return ok;
+}
+
+void Host::Dispatch()
+{
+    dvdc::Report r;
+    while (session.reports.Pop(r)) {
+        if (r.progress < 0)
+            reasons.push_back(r.reason);
+        g_host = this;
+        Callback(r.progress, r.state);
+        reports.back().job = r.job;
+        if (onReport)
+            onReport(reports.back());
+    }
+}
+
+bool Host::WaitEnd(Seen *end, double timeoutSeconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    size_t seen = reports.size();
+    for (;;) {
+        Dispatch();
+        for (size_t i = seen; i < reports.size(); ++i)
+            if (reports[i].state == 1 || reports[i].progress < 0) {
+                if (end)
+                    *end = reports[i];
+                return true;
+            }
+        seen = reports.size();
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!cv_.wait_until(lock, deadline, [&] { return wakes_ > 0; }))
+            return false;
+        wakes_ = 0;
+    }
+}
+
+std::map<std::string, std::string> Probe(const std::string &path, const std::string &stream)
+{
+    std::map<std::string, std::string> m;
+    std::istringstream out(Run("ffprobe -v error -select_streams " + stream +
+                               " -show_entries stream=codec_name,profile,level,width,height,r_frame_rate,"
+                               "avg_frame_rate,sample_rate,channels,nb_frames,bit_rate,has_b_frames,pix_fmt "
+                               "-show_entries format=duration,format_name -of default=nw=1 '" + path + "'"));
+    std::string line;
+    while (std::getline(out, line))
+        if (auto eq = line.find('='); eq != std::string::npos)
+            m[line.substr(0, eq)] = line.substr(eq + 1);
+    return m;
+}
+
+double Duration(const std::string &path)
+{
+    auto m = Probe(path, "v:0");
+    return m.count("duration") ? std::atof(m["duration"].c_str()) : -1;
+}
+
+std::vector<double> PacketTimes(const std::string &path, const std::string &stream)
+{
+    std::vector<double> times;
+    std::istringstream out(Run("ffprobe -v error -select_streams " + stream +
+                               " -show_entries packet=pts_time -of csv=p=0 '" + path + "'"));
+    std::string line;
+    while (std::getline(out, line))
+        if (!line.empty() && line != "N/A")
+            times.push_back(std::atof(line.c_str()));
+    return times;
+}
+
+std::vector<uint8_t> FrameAt(const std::string &path, double seconds, int width, int height)
+{
+    std::ostringstream cmd;
+    cmd << "ffmpeg -v error -ss " << seconds << " -i '" << path << "' -frames:v 1 -s " << width << "x" << height
+        << " -f rawvideo -pix_fmt rgb24 - </dev/null";
+    std::string raw = Run(cmd.str());
+    return std::vector<uint8_t>(raw.begin(), raw.end());
+}
+
+double ToneHz(const std::string &path, double from)
+{
+    std::ostringstream cmd;
+    cmd << "ffmpeg -v error -ss " << from << " -t 1 -i '" << path
+        << "' -vn -ac 1 -ar 48000 -f s16le - </dev/null";
+    std::string raw = Run(cmd.str());
+    const auto *s = reinterpret_cast<const int16_t *>(raw.data());
+    const size_t n = raw.size() / 2;
+    if (n < 4800)
+        return 0;
+    int crossings = 0;
+    for (size_t i = 1; i < n; ++i)
+        if ((s[i - 1] < 0) != (s[i] < 0))
+            ++crossings;
+    return crossings / 2.0 / (double(n) / 48000.0);
+}
+
+Rgb MeanRgb(const std::vector<uint8_t> &rgb, int width, int x, int y, int w, int h)
+{
+    Rgb m{0, 0, 0};
+    long count = 0;
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i) {
+            const size_t k = (size_t(j) * width + i) * 3;
+            if (k + 2 >= rgb.size())
+                continue;
+            m.r += rgb[k];
+            m.g += rgb[k + 1];
+            m.b += rgb[k + 2];
+            ++count;
+        }
+    if (count) {
+        m.r /= count;
+        m.g /= count;
+        m.b /= count;
+    }
+    return m;
+}
+
+} // namespace ct

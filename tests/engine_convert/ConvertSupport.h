@@ -1,0 +1,96 @@
+// Test support for the conversion side: sources made with the ffmpeg
+// command, a title reader over a file, a job runner that plays the host's
+// part, and output checks through ffprobe and ffmpeg.
+#pragma once
+
+#include "convert_session.h"
+#include "title_reader.h"
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace ct {
+
+std::string MakeTempDir();
+void RemoveTree(const std::string &dir);
+bool FileExists(const std::string &path);
+std::vector<std::string> ListDir(const std::string &dir);
+
+struct SourceSpec {
+    double seconds = 2.0;
+    bool detailed = false;          // test pattern instead of a flat colour
+    std::string colour = "0x2040C0";
+    int toneHz = 440;
+    bool wide = false;              // 16:9 instead of 4:3
+    bool subtitle = false;          // a white subpicture from 0.5 s to 2.5 s
+    bool pal = false;
+};
+// An MPEG-2 program stream the way a DVD carries it.  Cached by spec.
+std::string MakeSource(const SourceSpec &spec);
+dvdc::SourceInfo SourceInfoFor(const SourceSpec &spec);
+
+class FileTitleReader : public dvdc::TitleReader {
+public:
+    explicit FileTitleReader(const std::string &path);
+    ~FileTitleReader() override;
+    int Read(uint8_t *buffer, int size) override;
+    int64_t BytesRead() const override { return read_; }
+    int64_t TotalBytes() const override { return total_; }
+    int64_t TimestampOffsetAt(int64_t) const override { return 0; }
+
+private:
+    FILE *file_ = nullptr;
+    int64_t read_ = 0, total_ = 0;
+};
+
+// Plays the host: a wake-up that signals, dispatch on the test thread.
+class Host {
+public:
+    explicit Host(dvdc::ConvertSession &session);
+    ~Host();
+    struct Seen {
+        uint64_t job;
+        int progress, state;
+    };
+    dvdc::JobRequest Request(const SourceSpec &spec, const std::string &path, dvdc::JobInfo info = {});
+    bool Start(dvdc::JobRequest request, std::string *error = nullptr);
+    // Dispatches until the job's end report or the timeout; the end report.
+    bool WaitEnd(Seen *end = nullptr, double timeoutSeconds = 120);
+    // Dispatches what is queued now.
+    void Dispatch();
+    std::vector<Seen> reports;
+    std::vector<std::string> reasons;
+    // Called after each delivered report, as the program's callback would act.
+    std::function<void(const Seen &)> onReport;
+    dvdc::ConvertSession &session;
+
+private:
+    static void Wake(void *self);
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    int wakes_ = 0;
+    bool starting_ = false;
+};
+
+dvdc::JobInfo DefaultInfo(int32_t encoder, int width = 320, int height = 240);
+
+// ffprobe's answers for one stream ("v:0", "a:0") and the format.
+std::map<std::string, std::string> Probe(const std::string &path, const std::string &stream);
+double Duration(const std::string &path);
+// Packet timestamps (seconds) of a stream, in file order.
+std::vector<double> PacketTimes(const std::string &path, const std::string &stream);
+// The picture at `seconds` as rgb24 rows of the output size.
+std::vector<uint8_t> FrameAt(const std::string &path, double seconds, int width, int height);
+// The dominant tone of the first channel between `from` and `from + 1` s.
+double ToneHz(const std::string &path, double from);
+// Mean of r, g, b over a rectangle of an rgb24 picture.
+struct Rgb {
+    double r, g, b;
+};
+Rgb MeanRgb(const std::vector<uint8_t> &rgb, int width, int x, int y, int w, int h);
+
+} // namespace ct
