@@ -3,6 +3,7 @@
 // commands live in the folders that own them (catalogue/, settings/, run/).
 #pragma once
 
+#include "catalogue/Catalogue.h"
 #include "engine/ConverterEngine.h"
 #include "shell/CommandStates.h"
 #include "shell/HTMLHelp_Decl.h"
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -30,7 +32,10 @@ class QTreeView;
 class TBrambleButton;
 
 namespace pellavan {
+class ConversionRun;
 class Desktop;
+class PowerControl;
+class RunWindow;
 class UserPrompts;
 
 // What the main window is given instead of reaching for globals, so tests
@@ -39,6 +44,7 @@ struct MainWindowServices {
     ConverterEngine *engine = nullptr;   // required
     UserPrompts *prompts = nullptr;      // null: real message boxes
     Desktop *desktop = nullptr;          // null: the desktop's opener
+    PowerControl *power = nullptr;       // null: logind over the system bus
     QString appPath;                     // empty: the executable's folder
     // Called with the name of each life-cycle step as it begins.
     std::function<void(const QString &)> trace;
@@ -106,6 +112,10 @@ public:
     int32_t TwoPass = 0;
     bool MergeOutput = false;
     int32_t AngleIndex = 0;
+    // The opened disc: its catalogue and title tree.
+    pellavan::DiscCatalogue Disc;
+    // The conversion run and its fields (run/).
+    pellavan::ConversionRun &Conversion();
 
     // ---- command states ------------------------------------------------
     void SetIdleState();
@@ -191,6 +201,8 @@ private:
     std::function<void(const QString &)> m_trace;
     pellavan::HtmlHelpControl m_help;
     bool m_shown = false;
+    pellavan::PowerControl *m_power = nullptr;
+    std::unique_ptr<pellavan::RunWindow> m_run;
 };
 
 extern Tfrmmain *frmmain;
