@@ -107,13 +107,12 @@ public:
     // written to the settings file then.
     bool DataPathReady = false;
     QStringList DriveList;
+    pellavan::DiscCatalogue Disc;   // TDVDInfo and the title tree (catalogue/)
     DCHandle ConverterHandle = 0;
     void *PreviewDC = nullptr;   // the engine does not draw: always null
     int32_t TwoPass = 0;
     bool MergeOutput = false;
     int32_t AngleIndex = 0;
-    // The opened disc: its catalogue and title tree.
-    pellavan::DiscCatalogue Disc;
     // The conversion run and its fields (run/).
     pellavan::ConversionRun &Conversion();
 
