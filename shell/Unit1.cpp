@@ -5,6 +5,7 @@
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
+#include "run/RunWindow.h"
 #include "settings/SettingsHost.h"
 #include "shell/AppError.h"
 #include "shell/Prompts.h"
@@ -52,7 +53,8 @@ Tfrmmain::Tfrmmain(const MainWindowServices &services, QWidget *parent)
       m_desktop(services.desktop ? *services.desktop : SystemDesktop()),
       m_trace(services.trace),
       m_help(m_desktop),
-      m_drives(services.drives)
+      m_drives(services.drives),
+      m_power(services.power)
 {
     setObjectName(QStringLiteral("frmmain"));
     AppPath = services.appPath.isEmpty() ? QString::fromStdString(ExecutableFolder())

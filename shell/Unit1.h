@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -33,8 +34,11 @@ class TBrambleButton;
 
 namespace pellavan {
 class CatalogueCommands;
+class ConversionRun;
 class Desktop;
 class DriveSystem;
+class PowerControl;
+class RunWindow;
 class UserPrompts;
 
 // What the main window is given instead of reaching for globals, so tests
@@ -43,6 +47,7 @@ struct MainWindowServices {
     ConverterEngine *engine = nullptr;   // required
     UserPrompts *prompts = nullptr;      // null: real message boxes
     Desktop *desktop = nullptr;          // null: the desktop's opener
+    PowerControl *power = nullptr;       // null: logind over the system bus
     QString appPath;                     // empty: the executable's folder
     DriveSystem *drives = nullptr;       // null: the machine's optical drives
     // Called with the name of each life-cycle step as it begins.
@@ -112,6 +117,8 @@ public:
     int32_t TwoPass = 0;
     bool MergeOutput = false;
     int32_t AngleIndex = 0;
+    // The conversion run and its fields (run/).
+    pellavan::ConversionRun &Conversion();
 
     // ---- command states ------------------------------------------------
     void SetIdleState();
@@ -202,6 +209,8 @@ private:
     pellavan::DriveSystem *m_drives = nullptr;
     pellavan::CatalogueCommands *m_discCommands = nullptr;
     bool m_shown = false;
+    pellavan::PowerControl *m_power = nullptr;
+    std::unique_ptr<pellavan::RunWindow> m_run;
 };
 
 extern Tfrmmain *frmmain;

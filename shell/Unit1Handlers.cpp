@@ -14,14 +14,3 @@ void Tfrmmain::AdvancedSettings1Click() { Prompts().ShowModal(Form5); }
 void Tfrmmain::btnsettingClick() { Prompts().ShowModal(Form5); }
 void Tfrmmain::ColorControl1Click() { Prompts().ShowModal(frmcolor); }
 void Tfrmmain::btnproClick() { Prompts().ShowModal(frmadv); }
-
-// ---- run/ -------------------------------------------------------------------
-void Tfrmmain::btnconvertClick() {}         // run/ fills: build the job list, start the first job
-void Tfrmmain::btnabortClick() {}           // run/ fills: stop the run
-void Tfrmmain::btnpauseClick() {}           // run/ fills
-void Tfrmmain::Pause1Click() {}             // run/ fills
-void Tfrmmain::remuse1Click() {}            // run/ fills
-void Tfrmmain::Capture1Click() {}           // run/ fills
-void Tfrmmain::previewcheckClick() {}       // run/ fills
-void Tfrmmain::GotoOutPutFolder1Click() {}  // run/ fills
-void Tfrmmain::Timer1Timer() {}             // run/ fills

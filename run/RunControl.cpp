@@ -1,0 +1,233 @@
+#include "RunControl.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace pellavan {
+
+namespace {
+constexpr double kMsPerDay = 86400000.0;
+} // namespace
+
+double AddTime(int hours, int minutes, double seconds, double base)
+{
+    double t = base + hours / 24 +
+               (double(hours % 24) * 3600000.0 + minutes * 60000.0 + seconds * 1000.0) / kMsPerDay;
+    return t < 0 ? t + 1 : t;
+}
+
+std::string FormatElapsed(double days)
+{
+    double whole;
+    const double frac = std::modf(std::fabs(days), &whole);
+    const long long ms = std::llround(frac * kMsPerDay) % 86400000LL;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%.2lld:%.2lld:%.2lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
+    return buf;
+}
+
+std::string FpsText(double fps, const QLocale &locale)
+{
+    QLocale l = locale;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    return "FPS:" + l.toString(fps, 'g', 15).left(5).toStdString();
+}
+
+std::string CaptureFileName(const std::string &discName, int count)
+{
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "_%.2d.bmp", count);
+    return discName + buf;
+}
+
+void RunCompletionActions(RunView &view, PowerControl &power)
+{
+    if (view.OpenFolderWhenDone())
+        view.OpenOutputFolder();
+    if (view.ShutdownWhenDone())
+        ShutdownComputer(power);
+}
+
+ConversionRun::ConversionRun(RunContext context, RunView &view) : m_ctx(std::move(context)), m_view(view) {}
+
+void ConversionRun::btnconvertClick()
+{
+    if (m_runOn)
+        return;
+    // Only a hand-edited profile number leaves the profile lists empty; say
+    // so instead of starting jobs that cannot be built.
+    const JobSettings first = m_ctx.settings();
+    if (const char *problem = first.adv.ProfileProblem(first.profile)) {
+        m_view.ShowMessage(problem);
+        return;
+    }
+    m_runOn = true;
+    ElapsedTime = 0;
+    const int jobs = CountJobs(m_ctx.disc.tree);
+    JobsLeft = jobs;
+    StartNextJob(0);
+    CaptureCount = 0;
+    m_view.ShowStopButton(true);
+    // Every job refused at its start: the run is over already.
+    if (jobs > 0 && JobsLeft <= 0)
+        FinishRun();
+}
+
+void ConversionRun::StartNextJob(int index)
+{
+    const TitleTree &tree = m_ctx.disc.tree;
+    if (index >= int(tree.Count()))
+        return;
+    // A job the engine refuses to start counts as a failed one, and the run
+    // goes on with the next: no run is ever left waiting for a job that
+    // never began.
+    for (int i = FindJobNode(tree, index); i >= 0; i = FindJobNode(tree, i + 1)) {
+        CurrentJobIndex = i;
+        const TreeNode &node = *tree.NodeAt(size_t(i));
+        const bool started = node.level == LevelTitle ? ConvertTitleJob(node) : ConvertChapterJob(node);
+        if (started)
+            break;
+        EndJob(kJobFailedText);
+    }
+    EnterConvertingState();
+}
+
+bool ConversionRun::StartJob(const TreeNode &node)
+{
+    const JobSettings s = m_ctx.settings();
+    TwoPass = s.twoPass ? 1 : 0;
+    MergeOutput = s.merge;
+    const JobStart js = ConvertJob(m_ctx.engine, m_ctx.handle, m_ctx.disc.info, m_ctx.disc.tree, node, s,
+                                   m_ctx.callback);
+    AngleIndex = js.params.angle;
+    Deinterlace = js.params.deinterlace;
+    if (!js.progressText.empty())
+        m_view.SetProgressText(js.progressText);
+    if (js.started) {
+        m_view.SetTimerEnabled(true);
+        m_view.SetStatus("Converting " + js.name + "...");
+    }
+    return js.started;
+}
+
+void ConversionRun::EndJob(const char *text)
+{
+    m_view.SetStatus(text);
+    --JobsLeft;
+    // A merged run shares one file: it closes with the last job only.
+    if (!MergeOutput || JobsLeft <= 0)
+        m_ctx.engine.Converter_CloseFile(m_ctx.handle);
+    m_view.SetTimerEnabled(false);
+}
+
+void ConversionRun::NextJobOrFinish()
+{
+    StartNextJob(CurrentJobIndex + 1);
+    if (JobsLeft <= 0)
+        FinishRun();
+}
+
+uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
+{
+    // A late report after Stop or the end of the run has nothing left to act on.
+    if (!m_runOn)
+        return 1;
+    if (progress == -1) {
+        EndJob(kJobFailedText);
+        NextJobOrFinish();
+        return 1;
+    }
+    m_view.SetProgress(progress);
+    m_view.SetSpeed(FpsText(m_ctx.engine.Converter_GetEncodeFps(m_ctx.handle)));
+    if (state == 1) {
+        EndJob(kJobFinishedText);
+        NextJobOrFinish();
+    }
+    if (TwoPass == 1 && progress == 100 && state == 0)
+        m_view.SetProgressText(kTwoPassText);
+    return 1;
+}
+
+void ConversionRun::Timer1Timer()
+{
+    if (m_view.ShowChecked())
+        m_view.ShowPreview(m_ctx.engine.Converter_GetPreview(m_ctx.handle, m_ctx.previewDC));
+    ElapsedTime = AddTime(0, 0, 0.5, ElapsedTime);
+    m_view.SetElapsed(kElapsedPrefix + FormatElapsed(ElapsedTime));
+}
+
+void ConversionRun::Pause1Click()
+{
+    if (!m_runOn)
+        return;
+    m_view.SetTimerEnabled(false);
+    m_ctx.engine.Converter_Pause(m_ctx.handle);
+    m_view.SetPauseCommands(false, true);
+}
+
+void ConversionRun::remuse1Click()
+{
+    if (!m_runOn)
+        return;
+    m_ctx.engine.Converter_Resume(m_ctx.handle);
+    m_view.SetTimerEnabled(true);
+    m_view.SetPauseCommands(true, false);
+}
+
+void ConversionRun::btnpauseClick()
+{
+    if (m_view.TimerEnabled())
+        Pause1Click();
+    else
+        remuse1Click();
+}
+
+void ConversionRun::btnabortClick()
+{
+    m_ctx.engine.Converter_CancelConvert(m_ctx.handle);
+    m_ctx.engine.Converter_CloseFile(m_ctx.handle);
+    m_view.SetTimerEnabled(false);
+    m_view.ShowStopButton(false);
+    m_view.ShowIdlePicture();
+    m_view.SetStatus(kUserAbortText);
+    // A stopped run may open the folder but never powers the machine off.
+    m_view.ClearShutdownWhenDone();
+    FinishRun();
+}
+
+void ConversionRun::Capture1Click()
+{
+    if (!m_view.ShowChecked() || !m_runOn)
+        return;
+    ++CaptureCount;
+    const JobSettings s = m_ctx.settings();
+    const std::string path = s.outputFolder + CaptureFileName(m_ctx.disc.tree.DiscNode()
+                                                                  ? m_ctx.disc.tree.DiscNode()->label
+                                                                  : std::string(),
+                                                              CaptureCount);
+    const FrameSize size = s.adv.GetFrameSize(s.profile).value_or(FrameSize{0, 0});
+
+    m_view.SetTimerEnabled(false);
+    m_ctx.engine.Converter_Pause(m_ctx.handle);
+    const std::string error = m_view.SaveCapture(path, size.width, size.height);
+    // Whatever the save did, the job goes on before anything is shown.
+    m_ctx.engine.Converter_Resume(m_ctx.handle);
+    m_view.SetTimerEnabled(true);
+    if (!error.empty())
+        m_view.ShowError(error);
+}
+
+void ConversionRun::previewcheckClick()
+{
+    if (m_view.TimerEnabled())
+        m_view.SetCaptureEnabled(m_view.ShowChecked());
+}
+
+void ConversionRun::FinishRun()
+{
+    m_runOn = false;
+    m_view.LeaveConvertingState();
+    RunCompletionActions(m_view, m_ctx.power);
+}
+
+} // namespace pellavan

@@ -1,0 +1,141 @@
+#include "RunWindow.h"
+
+#include "CaptureBitmap.h"
+#include "settings/Unit5.h"
+#include "settings/Unit7.h"
+#include "settings/Unit8.h"
+#include "settings/adv.h"
+#include "shell/Prompts.h"
+#include "shell/Unit1.h"
+#include "widgets/BrambleForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QTimer>
+
+namespace pellavan {
+
+namespace {
+
+// The engine's callback carries no context: it reaches the run through the
+// one main window, as every report arrives on the UI thread.
+uint8_t MainWindowConvertCallback(int32_t progress, int32_t state)
+{
+    return frmmain ? frmmain->Conversion().ConvertCallback(progress, state) : 1;
+}
+
+QString Q(const std::string &s) { return QString::fromStdString(s); }
+
+} // namespace
+
+RunWindow::RunWindow(Tfrmmain &window, DiscCatalogue &disc, PowerControl *power)
+    : m_w(window),
+      m_ownPower(power ? nullptr : CreateLogindPowerControl()),
+      m_run(RunContext{window.Engine, window.ConverterHandle, disc, [this] { return ReadJobSettings(); },
+                       MainWindowConvertCallback, power ? *power : *m_ownPower, window.PreviewDC},
+            *this)
+{
+}
+
+RunWindow::~RunWindow() = default;
+
+JobSettings RunWindow::ReadJobSettings() const
+{
+    JobSettings s;
+    s.profile = m_w.profilecom->currentIndex();
+    if (frmadv)
+        s.adv = frmadv->Settings();
+    if (frmcolor)
+        s.color = frmcolor->Settings();
+    if (frmpre)
+        s.crop = frmpre->Margins();
+    s.twoPass = m_w.c2pass->isChecked();
+    s.merge = m_w.csingle->isChecked();
+    s.outputFolder = m_w.Efolder->text().toStdString();
+    return s;
+}
+
+void RunWindow::SetStatus(const std::string &text) { m_w.statusinfo->setText(Q(text)); }
+void RunWindow::SetProgress(int percent) { m_w.spSkinGauge1->setValue(percent); }
+void RunWindow::SetProgressText(const std::string &text)
+{
+    m_w.spSkinGauge1->setFormat(Q(text) + QStringLiteral("%p%"));
+}
+void RunWindow::SetSpeed(const std::string &text) { m_w.convertinfo->setText(Q(text)); }
+void RunWindow::SetElapsed(const std::string &text) { m_w.Timeinfo->setText(Q(text)); }
+bool RunWindow::TimerEnabled() const { return m_w.Timer1->isActive(); }
+void RunWindow::SetTimerEnabled(bool on)
+{
+    if (on)
+        m_w.Timer1->start();
+    else
+        m_w.Timer1->stop();
+}
+bool RunWindow::ShowChecked() const { return m_w.previewcheck->isChecked(); }
+
+void RunWindow::ShowPreview(PicturePtr picture)
+{
+    if (!picture || picture->width <= 0 || picture->height <= 0)
+        return;
+    const QImage frame(reinterpret_cast<const uchar *>(picture->pixels), picture->width, picture->height,
+                       picture->stride, QImage::Format_RGB32);
+    m_w.Image1->setPixmap(QPixmap::fromImage(frame.copy()));
+}
+
+void RunWindow::ShowIdlePicture() { m_w.LoadSkinPicture(); }
+
+std::string RunWindow::SaveCapture(const std::string &path, int width, int height)
+{
+    return SaveCaptureBitmap(m_w.Image1->pixmap().toImage(), width, height, path);
+}
+
+void RunWindow::ShowError(const std::string &text) { ShowErrorBox(m_w.Prompts(), &m_w, Q(text)); }
+void RunWindow::ShowMessage(const std::string &text) { m_w.Prompts().Message(&m_w, Q(text)); }
+
+void RunWindow::ShowStopButton(bool stop)
+{
+    m_w.btnconvert->setVisible(!stop);
+    m_w.btnabort->setVisible(stop);
+}
+
+void RunWindow::SetPauseCommands(bool pause, bool resume)
+{
+    m_w.Pause1->setEnabled(pause);
+    m_w.remuse1->setEnabled(resume);
+}
+
+void RunWindow::SetCaptureEnabled(bool on)
+{
+    m_w.btncapture->setEnabled(on);
+    m_w.Capture1->setEnabled(on);
+}
+
+void RunWindow::EnterConvertingState() { m_w.SetConvertingState(); }
+
+void RunWindow::LeaveConvertingState()
+{
+    m_w.SetDiscLoadedState();
+    ShowIdlePicture();
+}
+
+bool RunWindow::OpenFolderWhenDone() const { return Form5 && Form5->copen->isChecked(); }
+bool RunWindow::ShutdownWhenDone() const { return Form5 && Form5->cshut->isChecked(); }
+
+void RunWindow::ClearShutdownWhenDone()
+{
+    if (!Form5)
+        return;
+    Form5->cshut->setChecked(false);
+    // Stored at once, so a restart does not bring back a power-off the Stop took away.
+    Form5->SaveMiscSettings();
+}
+
+void RunWindow::OpenOutputFolder() { m_w.GotoOutPutFolder1Click(); }
+
+} // namespace pellavan

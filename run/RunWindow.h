@@ -1,0 +1,53 @@
+// The main window as a conversion run sees it: which of its controls show
+// what, where the settings of a job are read, and the completion options.
+#pragma once
+
+#include "RunControl.h"
+
+#include <memory>
+
+class Tfrmmain;
+
+namespace pellavan {
+
+class RunWindow final : public RunView {
+public:
+    // `power`: null for logind over the system bus.
+    RunWindow(Tfrmmain &window, DiscCatalogue &disc, PowerControl *power);
+    ~RunWindow() override;
+
+    ConversionRun &Run() { return m_run; }
+
+    // The settings of the dialogs and the main window at this moment.
+    JobSettings ReadJobSettings() const;
+
+    void SetStatus(const std::string &text) override;
+    void SetProgress(int percent) override;
+    void SetProgressText(const std::string &text) override;
+    void SetSpeed(const std::string &text) override;
+    void SetElapsed(const std::string &text) override;
+    bool TimerEnabled() const override;
+    void SetTimerEnabled(bool on) override;
+    bool ShowChecked() const override;
+    void ShowPreview(PicturePtr picture) override;
+    void ShowIdlePicture() override;
+    std::string SaveCapture(const std::string &path, int width, int height) override;
+    void ShowError(const std::string &text) override;
+    void ShowMessage(const std::string &text) override;
+    void ShowStopButton(bool stop) override;
+    void SetPauseCommands(bool pause, bool resume) override;
+    void SetCaptureEnabled(bool on) override;
+    void EnterConvertingState() override;
+    void LeaveConvertingState() override;
+    bool OpenFolderWhenDone() const override;
+    bool ShutdownWhenDone() const override;
+    void ClearShutdownWhenDone() override;
+    void OpenOutputFolder() override;
+
+private:
+    Tfrmmain &m_w;
+    std::unique_ptr<PowerControl> m_ownPower;
+    ConversionRun m_run;
+};
+
+} // namespace pellavan

@@ -1,0 +1,168 @@
+// Runs on the real engine over an authored test disc: the files a run makes
+// are real videos with the names, sizes and lengths the run asked for.
+#include "catalogue/Catalogue.h"
+#include "run/RunControl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+using namespace pellavan;
+
+namespace {
+
+// A headless view: only the texts a test looks at.
+struct QuietView : RunView {
+    std::vector<std::string> statuses;
+    bool timer = false;
+    int finished = 0;
+    void SetStatus(const std::string &t) override { statuses.push_back(t); }
+    void SetProgress(int) override {}
+    void SetProgressText(const std::string &) override {}
+    void SetSpeed(const std::string &) override {}
+    void SetElapsed(const std::string &) override {}
+    bool TimerEnabled() const override { return timer; }
+    void SetTimerEnabled(bool on) override { timer = on; }
+    bool ShowChecked() const override { return false; }
+    void ShowPreview(PicturePtr) override {}
+    void ShowIdlePicture() override {}
+    std::string SaveCapture(const std::string &, int, int) override { return {}; }
+    void ShowError(const std::string &) override {}
+    void ShowMessage(const std::string &) override {}
+    void ShowStopButton(bool) override {}
+    void SetPauseCommands(bool, bool) override {}
+    void SetCaptureEnabled(bool) override {}
+    void EnterConvertingState() override {}
+    void LeaveConvertingState() override { ++finished; }
+    bool OpenFolderWhenDone() const override { return false; }
+    bool ShutdownWhenDone() const override { return false; }
+    void ClearShutdownWhenDone() override {}
+    void OpenOutputFolder() override {}
+};
+
+struct NoPower : PowerControl {
+    std::string CanPowerOff() override { return "no"; }
+    void PowerOff() override { ADD_FAILURE() << "power-off"; }
+};
+
+ConversionRun *g_run = nullptr;
+uint8_t Callback(int32_t progress, int32_t state) { return g_run->ConvertCallback(progress, state); }
+
+std::string Probe(const std::string &file, const char *entries)
+{
+    const std::string cmd = std::string("ffprobe -v error -select_streams v:0 -show_entries ") + entries +
+                            " -of csv=p=0 '" + file + "' 2>/dev/null";
+    std::string out;
+    if (FILE *p = popen(cmd.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ','))
+        out.pop_back();
+    return out;
+}
+
+struct RealRun : ::testing::Test {
+    std::unique_ptr<ConverterEngine> engine = CreateLibraryEngine();
+    DCHandle handle = 0;
+    DiscCatalogue disc;
+    QuietView view;
+    NoPower power;
+    JobSettings settings;
+    QTemporaryDir out;
+    std::atomic<bool> woke{false};
+    std::unique_ptr<ConversionRun> run;
+
+    void SetUp() override
+    {
+        const std::string root = std::string(TEST_DISCS) + "/ntsc";
+        if (!QFile::exists(QString::fromStdString(root + "/VIDEO_TS/VIDEO_TS.IFO")))
+            GTEST_SKIP() << "test disc not made";
+        ASSERT_TRUE(LoadDisc(*engine, handle, disc, root, "MOVIE"));
+        engine->SetWakeup(handle, [this] { woke = true; });
+        settings.profile = 4;   // Zune (320*240) MPEG-4
+        settings.adv.ApplyProfile(settings.profile);
+        settings.outputFolder = out.path().toStdString() + "/";
+        run = std::make_unique<ConversionRun>(
+            RunContext{*engine, handle, disc, [this] { return settings; }, Callback, power, nullptr}, view);
+        g_run = run.get();
+
+        // Chapters 1 and 2 of title 1, and title 2 whole.
+        TitleTree &tree = disc.tree;
+        TreeNode &t1 = *tree.DiscNode()->children[0];
+        TreeNode &t2 = *tree.DiscNode()->children[1];
+        tree.SetState(t1, StateUnchecked);
+        ApplyTitleStateToChapters(tree, t1);
+        tree.SetState(*t1.children[0], StateChecked);
+        tree.SetState(*t1.children[1], StateChecked);
+        tree.SetState(t2, StateChecked);
+        ApplyTitleStateToChapters(tree, t2);
+    }
+    void TearDown() override
+    {
+        if (handle) {
+            engine->SetWakeup(handle, nullptr);
+            engine->CloseConverter(handle);
+        }
+        g_run = nullptr;
+    }
+    // Plays the UI thread until the run ends.
+    bool RunToEnd()
+    {
+        run->btnconvertClick();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+        while (run->RunOn() && std::chrono::steady_clock::now() < until) {
+            if (woke.exchange(false))
+                engine->DispatchReports(handle);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return !run->RunOn();
+    }
+    std::string File(const char *name) const { return out.path().toStdString() + "/" + name; }
+};
+
+} // namespace
+
+TEST_F(RealRun, ThreeJobsMakeThreePlayableFiles)
+{
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(view.finished, 1);
+    EXPECT_EQ(view.statuses.back(), kJobFinishedText);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files),
+              (QStringList{"MOVIE_Title01_01.mp4", "MOVIE_Title01_02.mp4", "MOVIE_Title02.mp4"}));
+    for (const char *name : {"MOVIE_Title01_01.mp4", "MOVIE_Title01_02.mp4", "MOVIE_Title02.mp4"})
+        EXPECT_EQ(Probe(File(name), "stream=width,height"), "320,240") << name;
+    // 45 and 60 source frames at 29.97 per second: about 1.5 s and 2 s.
+    EXPECT_NEAR(std::stod(Probe(File("MOVIE_Title01_01.mp4"), "format=duration")), 1.5, 0.3);
+    EXPECT_NEAR(std::stod(Probe(File("MOVIE_Title02.mp4"), "format=duration")), 2.0, 0.3);
+}
+
+TEST_F(RealRun, MergedJobsMakeOneFileOfTheirSummedLength)
+{
+    settings.merge = true;
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(view.statuses.back(), kJobFinishedText);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"MOVIE.mp4"});
+    // 45 + 30 + 60 frames.
+    EXPECT_NEAR(std::stod(Probe(File("MOVIE.mp4"), "format=duration")), 4.5, 0.4);
+}
+
+TEST_F(RealRun, UnwritableOutputFolderFailsEachJobAndTheRunEnds)
+{
+    settings.outputFolder = out.path().toStdString() + "/gone/";
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(view.finished, 1);
+    EXPECT_EQ(view.statuses.back(), kJobFailedText);
+    EXPECT_EQ(run->JobsLeft, 0);
+    EXPECT_FALSE(QDir(out.path() + "/gone").exists());
+}
