@@ -115,6 +115,44 @@ std::string MakeSource(const SourceSpec &s)
     return path;
 }
 
+std::string TestDisc()
+{
+    static std::string root;
+    if (!root.empty())
+        return root;
+    const std::string dir = SourceCacheDir();
+    auto make = [&](const std::string &name, const std::string &picture, int tone, double seconds) {
+        std::ostringstream cmd;
+        cmd << "ffmpeg -v error -y -f lavfi -i '" << picture << (picture.find('=') == std::string::npos ? "=" : ":")
+            << "size=720x480:rate=30000/1001:duration=" << seconds
+            << "' -f lavfi -i 'sine=frequency=" << tone << ":sample_rate=48000:duration=" << seconds
+            << "' -ac 2 -target ntsc-dvd -b:v 4000k -aspect 4:3 '" << dir << "/" << name << "' </dev/null";
+        Run(cmd.str());
+    };
+    make("t1.mpg", "color=c=0x2040C0", 440, 3);
+    make("t2plain.mpg", "color=c=0xC02020", 1000, 2);
+    make("t3.mpg", "testsrc2", 600, 12);
+    SourceSpec withSub;
+    withSub.subtitle = true;
+    const std::string subSource = MakeSource(withSub);   // leaves the picture and its xml beside it
+    Run("spumux -s 0 '" + subSource + ".xml' < '" + dir + "/t2plain.mpg' > '" + dir + "/t2.mpg' 2>/dev/null");
+    const std::string xml = dir + "/disc.xml";
+    FILE *f = std::fopen(xml.c_str(), "w");
+    std::fprintf(f,
+                 "<dvdauthor dest=\"%s/disc\"><vmgm/><titleset><titles>"
+                 "<video format=\"ntsc\" aspect=\"4:3\"/><audio format=\"ac3\" lang=\"en\"/>"
+                 "<subpicture lang=\"en\"/>"
+                 "<pgc><vob file=\"%s/t1.mpg\" chapters=\"0,1.000,2.000\"/></pgc>"
+                 "<pgc><vob file=\"%s/t2.mpg\"/></pgc>"
+                 "<pgc><vob file=\"%s/t3.mpg\"/></pgc>"
+                 "</titles></titleset></dvdauthor>\n",
+                 dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str());
+    std::fclose(f);
+    Run("VIDEO_FORMAT=NTSC dvdauthor -x '" + xml + "' >/dev/null 2>&1");
+    root = dir + "/disc";
+    return root;
+}
+
 dvdc::SourceInfo SourceInfoFor(const SourceSpec &s)
 {
     dvdc::SourceInfo info;

@@ -94,3 +94,15 @@ struct Rgb {
 Rgb MeanRgb(const std::vector<uint8_t> &rgb, int width, int x, int y, int w, int h);
 
 } // namespace ct
+
+namespace ct {
+
+// A DVD folder authored with dvdauthor, NTSC 4:3, AC3 at 0x80:
+//  title 1: 3 s, chapters at 0, 1 and 2 s, picture 0x2040C0, tone 440 Hz;
+//  title 2: 2 s, one chapter, picture 0xC02020, tone 1000 Hz, and a white
+//           200x40 subpicture (0x20) at (200, 380) from 0.5 s to 2.5 s;
+//  title 3: 12 s test pattern, for stopping jobs midway.
+// Made once per test program.
+std::string TestDisc();
+
+} // namespace ct

@@ -1,5 +1,6 @@
 #include "convert_job.h"
 
+#include "convert_chain_reader.h"
 #include "convert_filters.h"
 #include "convert_log.h"
 
@@ -169,10 +170,23 @@ struct Job::Pass {
     int64_t zero = AV_NOPTS_VALUE;
     std::deque<PacketPtr> early;   // sound and subpictures read before the first picture
     int lastPercent = -1;
+    const ChainedReader *chain = nullptr;   // the range and the sound after it
+    int64_t videoEnd = AV_NOPTS_VALUE;      // end of the range's last picture packet
 
     Pass(Job &j, TitleReader &r, bool first)
-        : job(j), reader(r), firstOfTwo(first), packets(j.run_, kPacketQueue), frames(j.run_, kFrameQueue)
+        : job(j), reader(r), firstOfTwo(first), packets(j.run_, kPacketQueue), frames(j.run_, kFrameQueue),
+          chain(dynamic_cast<const ChainedReader *>(&r))
     {
+    }
+
+    int64_t lastPos = 0;   // parsed pictures may come without a position
+
+    bool AfterRange(const AVPacket *pkt)
+    {
+        if (pkt->pos >= 0)
+            lastPos = pkt->pos;
+        const int64_t start = chain ? chain->AfterStart() : -1;
+        return start >= 0 && lastPos >= start;
     }
     ~Pass()
     {
@@ -419,6 +433,7 @@ struct Job::Pass {
             if (zero == AV_NOPTS_VALUE) {
                 if (index == videoStream && (pkt->flags & AV_PKT_FLAG_KEY) && pkt->pts != AV_NOPTS_VALUE) {
                     zero = pkt->pts;
+                    ConvertLog(3, "time zero at %lld, %zu earlier packets", (long long)zero, early.size());
                 } else if (index != videoStream && early.size() < kEarlyPackets) {
                     early.emplace_back(av_packet_clone(pkt.get()));
                     av_packet_unref(pkt.get());
@@ -436,6 +451,20 @@ struct Job::Pass {
                 }
             }
             Rebase(pkt.get());
+            if (AfterRange(pkt.get())) {
+                // Beyond the range only its own sound is wanted.
+                const bool sound = index == audioStream && pkt->pts != AV_NOPTS_VALUE && videoEnd != AV_NOPTS_VALUE;
+                if (!sound || pkt->pts >= videoEnd) {
+                    av_packet_unref(pkt.get());
+                    if (sound)
+                        break;   // the range's sound is complete
+                    continue;
+                }
+            } else if (index == videoStream && pkt->pts != AV_NOPTS_VALUE) {
+                const int64_t end = pkt->pts + std::max<int64_t>(pkt->duration, 0);
+                if (videoEnd == AV_NOPTS_VALUE || end > videoEnd)
+                    videoEnd = end;
+            }
             if (index == videoStream) {
                 PacketPtr moved(av_packet_alloc());
                 av_packet_move_ref(moved.get(), pkt.get());

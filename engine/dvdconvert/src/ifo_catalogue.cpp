@@ -255,7 +255,10 @@ void BuildTitleCatalogue(const ifo_handle_t &vmg, int title, const ifo_handle_t 
         FillSub(mat.vts_subp_attr[i], firstPgc->subp_control[i], i, wide, s);
         out.subs.push_back(s);
     }
-    std::copy(std::begin(firstPgc->palette), std::end(firstPgc->palette), out.palette.begin());
+    // pgc_t is packed: std::begin/std::end would each bind a separate
+    // temporary copy of the array, so copy element by element.
+    for (size_t i = 0; i < out.palette.size(); ++i)
+        out.palette[i] = firstPgc->palette[i];
 }
 
 std::vector<TitleCatalogue> BuildCatalogue(const ifo_handle_t &vmg,
