@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <sstream>
 
@@ -83,7 +84,7 @@ std::string MakeSource(const SourceSpec &s)
 {
     std::ostringstream name;
     name << SourceCacheDir() << "/src_" << s.seconds << "_" << s.detailed << "_" << s.colour << "_" << s.toneHz
-         << "_" << s.wide << "_" << s.subtitle << "_" << s.pal << ".vob";
+         << "_" << s.wide << "_" << s.subtitle << "_" << s.pal << "_" << s.border << "_" << s.toneStart << ".vob";
     const std::string path = name.str();
     if (FileExists(path))
         return path;
@@ -93,8 +94,9 @@ std::string MakeSource(const SourceSpec &s)
     cmd << "ffmpeg -v error -y -f lavfi -i '"
         << (s.detailed ? "testsrc2=size=" + size + ":rate=" + rate
                        : "color=c=" + s.colour + ":size=" + size + ":rate=" + rate)
-        << ":duration=" << s.seconds << "' -f lavfi -i 'sine=frequency=" << s.toneHz
-        << ":sample_rate=48000:duration=" << s.seconds << "' -ac 2 -c:v mpeg2video -b:v 6000k -maxrate 8000k"
+        << ":duration=" << s.seconds << (s.border ? ",drawbox=x=0:y=0:w=iw:h=ih:t=40:c=white" : "")
+        << "' -f lavfi -i 'aevalsrc=if(gte(t\\," << s.toneStart << ")\\,0.5*sin(2*PI*" << s.toneHz
+        << "*t)\\,0):s=48000:d=" << s.seconds << "' -ac 2 -c:v mpeg2video -b:v 6000k -maxrate 8000k"
         << " -bufsize 1835k -g 15 -bf 2 -aspect " << (s.wide ? "16:9" : "4:3")
         << " -c:a ac3 -b:a 192k -f vob '" << path << (s.subtitle ? ".tmp" : "") << "' </dev/null";
     Run(cmd.str());
@@ -348,6 +350,39 @@ double ToneHz(const std::string &path, double from)
         if ((s[i - 1] < 0) != (s[i] < 0))
             ++crossings;
     return crossings / 2.0 / (double(n) / 48000.0);
+}
+
+namespace {
+std::vector<int16_t> Samples(const std::string &path, double from, double seconds)
+{
+    std::ostringstream cmd;
+    cmd << "ffmpeg -v error -ss " << from << " -t " << seconds << " -i '" << path
+        << "' -vn -ac 1 -ar 48000 -f s16le - </dev/null";
+    std::string raw = Run(cmd.str());
+    std::vector<int16_t> out(raw.size() / 2);
+    std::memcpy(out.data(), raw.data(), out.size() * 2);
+    return out;
+}
+} // namespace
+
+double SoundLevel(const std::string &path, double from)
+{
+    auto s = Samples(path, from, 1);
+    if (s.empty())
+        return 0;
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    return std::sqrt(sum / s.size()) / 32768.0;
+}
+
+double SoundOnset(const std::string &path)
+{
+    auto s = Samples(path, 0, 30);
+    for (size_t i = 0; i < s.size(); ++i)
+        if (std::abs(s[i]) > 2048)
+            return double(i) / 48000.0;
+    return -1;
 }
 
 Rgb MeanRgb(const std::vector<uint8_t> &rgb, int width, int x, int y, int w, int h)

@@ -28,6 +28,8 @@ struct SourceSpec {
     bool wide = false;              // 16:9 instead of 4:3
     bool subtitle = false;          // a white subpicture from 0.5 s to 2.5 s
     bool pal = false;
+    bool border = false;            // a white frame 40 pixels wide round the picture
+    double toneStart = 0;           // silence before the tone starts
 };
 // An MPEG-2 program stream the way a DVD carries it.  Cached by spec.
 std::string MakeSource(const SourceSpec &spec);
@@ -87,6 +89,10 @@ std::vector<double> PacketTimes(const std::string &path, const std::string &stre
 std::vector<uint8_t> FrameAt(const std::string &path, double seconds, int width, int height);
 // The dominant tone of the first channel between `from` and `from + 1` s.
 double ToneHz(const std::string &path, double from);
+// Root mean square level of the first channel between `from` and `from + 1` s (0..1).
+double SoundLevel(const std::string &path, double from);
+// When the sound first rises above a sixteenth of full scale, in seconds.
+double SoundOnset(const std::string &path);
 // Mean of r, g, b over a rectangle of an rgb24 picture.
 struct Rgb {
     double r, g, b;
