@@ -171,7 +171,7 @@ bool LoadDisc(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, co
         QueryTitle(engine, handle, i, info.titles[size_t(i)]);
 
     TreeNode &discNode = tree.Add(nullptr, discName, LevelDisc, ImageDisc);
-    tree.SetBold(&discNode, true);
+    tree.SetNodeBold(&discNode, true);
     for (int32_t i = 0; i < info.titleCount; ++i) {
         TTitleInfo &t = info.titles[size_t(i)];
         t.excluded = false;

@@ -15,6 +15,12 @@ int TreeNode::Position() const
     return -1;
 }
 
+TitleTree::~TitleTree()
+{
+    if (m_listener)
+        m_listener->TreeDestroyed();
+}
+
 void TitleTree::BeginRebuild()
 {
     if (m_rebuilding++ == 0 && m_listener)
@@ -130,7 +136,7 @@ void TitleTree::SetLabel(TreeNode &node, std::string label)
     notifyChanged(node);
 }
 
-void TitleTree::SetBold(TreeNode *node, bool bold)
+void TitleTree::SetNodeBold(TreeNode *node, bool bold)
 {
     if (!node || node->bold == bold)
         return;

@@ -70,9 +70,11 @@ public:
         virtual void TreeReset() = 0;
         virtual void NodeChanged(TreeNode &node) = 0;            // label, state, bold, selected
         virtual void NodeExpandedChanged(TreeNode &node) = 0;
+        virtual void TreeDestroyed() = 0;
     };
 
     TitleTree() = default;
+    ~TitleTree();
     TitleTree(const TitleTree &) = delete;
     TitleTree &operator=(const TitleTree &) = delete;
 
@@ -99,7 +101,7 @@ public:
     // Changes that the view mirrors; each notifies only when something changed.
     void SetState(TreeNode &node, int state);
     void SetLabel(TreeNode &node, std::string label);
-    void SetBold(TreeNode *node, bool bold);                  // SetNodeBold: a missing node is ignored
+    void SetNodeBold(TreeNode *node, bool bold);                  // SetNodeBold: a missing node is ignored
     void SetExpanded(TreeNode &node, bool expanded);
     void SetExpandedAll(TreeNode &node, bool expanded);       // the node and all its descendants
     void Select(TreeNode *node);                              // the one selected node, or none

@@ -68,7 +68,7 @@ bool UnSelectAllItems(TitleTree &tree)
     return false;
 }
 
-std::optional<std::string> VideoInfoLine(const TDVDInfo &info, const TreeNode &node)
+std::optional<std::string> ShowVideoInfo(const TDVDInfo &info, const TreeNode &node)
 {
     if (!node.IsChapter())
         return std::nullopt;
@@ -78,7 +78,7 @@ std::optional<std::string> VideoInfoLine(const TDVDInfo &info, const TreeNode &n
     return VideoLine(e.titleInfo->video);
 }
 
-std::optional<std::string> AudioInfoLine(const TDVDInfo &info, const TreeNode &node)
+std::optional<std::string> ShowAudioInfo(const TDVDInfo &info, const TreeNode &node)
 {
     if (node.level != LevelStream || node.data == 0 || node.data >= SubtitleTagBase)
         return std::nullopt;
@@ -102,9 +102,9 @@ std::optional<std::string> TreeMouseDown(TitleTree &tree, const TDVDInfo &info, 
     TreeNode &n = *hit.node;
     std::optional<std::string> line;
     if (n.IsChapter())
-        line = VideoInfoLine(info, n);
+        line = ShowVideoInfo(info, n);
     else if (n.level == LevelStream)
-        line = AudioInfoLine(info, n);
+        line = ShowAudioInfo(info, n);
     if (hit.part == HitPart::CheckBox && n.state != StateNone)
         tree.SetState(n, WithLook(n.state, 2));
     return line;

@@ -27,9 +27,10 @@ bool HasCheckedItems(const TitleTree &tree);
 bool SelectAllItems(TitleTree &tree);
 bool UnSelectAllItems(TitleTree &tree);
 
-// Status lines for a chapter node and an audio node; nothing for other nodes.
-std::optional<std::string> VideoInfoLine(const TDVDInfo &info, const TreeNode &node);
-std::optional<std::string> AudioInfoLine(const TDVDInfo &info, const TreeNode &node);
+// The status lines shown for a chapter node (its title's video) and an audio
+// node (its stream); nothing for other nodes.
+std::optional<std::string> ShowVideoInfo(const TDVDInfo &info, const TreeNode &node);
+std::optional<std::string> ShowAudioInfo(const TDVDInfo &info, const TreeNode &node);
 
 // Button pressed: returns the status line to show, if any.
 std::optional<std::string> TreeMouseDown(TitleTree &tree, const TDVDInfo &info, const TreeHit &hit);

@@ -1,8 +1,21 @@
 #include "CropState.h"
 
+#include "catalogue/Catalogue.h"
+
 #include <algorithm>
 
 namespace pellavan {
+
+std::vector<CropTitle> CropTitles(const TDVDInfo &info)
+{
+    std::vector<CropTitle> out;
+    if (info.listedTitleCount == 0)
+        return out;
+    const size_t count = std::min(info.titles.size(), size_t(std::max(info.titleCount, 0)));
+    for (size_t i = 0; i < count; ++i)
+        out.push_back({info.titles[i].playTime, info.titles[i].excluded, info.titles[i].listedChapterCount});
+    return out;
+}
 
 std::optional<int> ChoosePreviewTitle(std::span<const CropTitle> titles)
 {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace pellavan {
 
@@ -15,6 +16,12 @@ struct CropTitle {
     bool excluded = false;
     int32_t listedChapterCount = 0;
 };
+
+struct TDVDInfo;
+
+// The catalogue's titles as the choice needs them; none while no title is
+// listed (no disc loaded).
+std::vector<CropTitle> CropTitles(const TDVDInfo &info);
 
 // The longest title not excluded; ties go to the lower index, play time 0
 // never qualifies.  No value when no title qualifies.

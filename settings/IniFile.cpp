@@ -155,7 +155,8 @@ IniFile IniFile::Load(const std::string &path, bool *readable)
 {
     if (readable)
         *readable = true;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a FIFO in its place cannot hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (readable)
             *readable = errno == ENOENT;

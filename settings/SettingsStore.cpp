@@ -46,6 +46,13 @@ std::string OutputFolderText(std::string folder)
     return folder;
 }
 
+void CreateOutputFolder(const std::string &folder)
+{
+    const QString path = QString::fromStdString(folder);
+    if (!path.isEmpty() && !QDir(path).exists())
+        QDir().mkdir(path);
+}
+
 MainSettings LoadMainSettings(const std::string &path)
 {
     const IniFile file = IniFile::Load(path);

@@ -39,6 +39,10 @@ std::string MiscDefaultOutputFolder();
 // A chosen folder as the output folder text: it ends with exactly one "/".
 std::string OutputFolderText(std::string folder);
 
+// Creates the output folder at the first showing when it does not exist: one
+// level only, a failure is ignored (the text is kept either way).
+void CreateOutputFolder(const std::string &folder);
+
 // Missing or unparsable values give the defaults; a stored profile outside
 // 0..7 counts as unparsable, and an empty output folder as missing.
 MainSettings LoadMainSettings(const std::string &path);

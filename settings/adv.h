@@ -50,6 +50,9 @@ public:
     QSpinBox *etime;
     QPushButton *btnok;
 
+    // The close box closes with OK as well: changes are in force at once.
+    void reject() override { accept(); }
+
 private:
     void TVqualityChange(int position);
     void tavolumeChange(int position);

@@ -1,4 +1,5 @@
 #include "settings/ColorSettings.h"
+#include "catalogue/Catalogue.h"
 #include "settings/CropState.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,23 @@ TEST(CropPreviewTitle, LongestWithTiesToTheLowerIndex)
     t = {{-5, false, 1}, {900, true, 1}};
     EXPECT_FALSE(ChoosePreviewTitle(t));
     EXPECT_FALSE(ChoosePreviewTitle({}));
+}
+
+TEST(CropPreviewTitle, TakenFromTheCatalogue)
+{
+    TDVDInfo info;
+    info.titleCount = 2;
+    info.titles.resize(3); // an entry beyond titleCount is not a title
+    info.titles[0].playTime = 10;
+    info.titles[1].playTime = 20;
+    info.titles[1].listedChapterCount = 3;
+    info.titles[2].playTime = 99;
+    EXPECT_TRUE(CropTitles(info).empty()); // no title listed: no disc
+    info.listedTitleCount = 2;
+    const auto titles = CropTitles(info);
+    ASSERT_EQ(titles.size(), 2u);
+    EXPECT_EQ(ChoosePreviewTitle(titles), 1);
+    EXPECT_EQ(titles[1].listedChapterCount, 3);
 }
 
 TEST(CropState, ShowingStartsFromTheWholeFrameWithNoCrop)

@@ -116,6 +116,9 @@ TEST_F(Dialogs, AdvancedSettingsShowsTheProfileAndForwardsEdits)
     EXPECT_EQ(adv.etime->value(), 1500);
     EXPECT_FALSE(adv.Settings().AudioOffset());
 
+    adv.reject();
+    EXPECT_EQ(adv.result(), QDialog::Accepted);
+
     adv.ApplyProfile(42);
     EXPECT_EQ(adv.sizecom->count(), 0);
     EXPECT_EQ(adv.cvbitrate->currentIndex(), -1);

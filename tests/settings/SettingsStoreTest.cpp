@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pellavan;
@@ -166,6 +167,17 @@ TEST_F(SettingsFile, UnwritableLocationReportsThePath)
     EXPECT_EQ(Contents(), "x");
 }
 
+TEST_F(SettingsFile, SomethingElseInThePlaceOfTheFileIsLeftAlone)
+{
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); // reading must not wait for a writer
+    EXPECT_EQ(LoadMiscSettings(path), MiscSettings{});
+    EXPECT_EQ(SaveMiscSettings(path, MiscSettings{}), "Unable to write to " + path);
+    ::unlink(path.c_str());
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(path)));
+    EXPECT_EQ(LoadMainSettings(path).profile, 0);
+    EXPECT_TRUE(SaveMainSettings(path, MainSettings{}));
+}
+
 TEST_F(SettingsFile, OversizedFileIsNeitherParsedNorReplaced)
 {
     Put("[main]\nprofile=5\n");
@@ -173,6 +185,17 @@ TEST_F(SettingsFile, OversizedFileIsNeitherParsedNorReplaced)
     EXPECT_EQ(LoadMainSettings(path).profile, 0);
     EXPECT_EQ(SaveMainSettings(path, MainSettings{}), "Unable to write to " + path);
     EXPECT_EQ(QFileInfo(QString::fromStdString(path)).size(), qint64(IniFile::kMaxFileSize) + 1);
+}
+
+TEST_F(SettingsFile, OutputFolderIsCreatedOneLevelDeepOnly)
+{
+    CreateOutputFolder(data + "out/");
+    EXPECT_TRUE(QDir(QString::fromStdString(data + "out")).exists());
+    CreateOutputFolder(data + "a/b/");
+    EXPECT_FALSE(QDir(QString::fromStdString(data + "a")).exists());
+    Put("x");
+    CreateOutputFolder(path + "/x/"); // its parent is a file: ignored
+    EXPECT_EQ(Contents(), "x");
 }
 
 TEST(OutputFolderText, EndsWithExactlyOneSlash)

@@ -1,21 +1,14 @@
-// Host operations that need no disc: pictures, the log handler, and the
-// instance table behind every handle.
+// The instance table behind every handle, and pictures.
 #include "instance.h"
 #include "disc.h"
 #include "preview.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 
 namespace dvdc {
 
 namespace {
-
-std::mutex g_logMutex;
-DCLogFn g_logFn = nullptr;
-void *g_logContext = nullptr;
 
 // Handles are never reused while the process lives, so a stale handle can
 // never reach a newer instance.
@@ -24,23 +17,6 @@ std::map<DCHandle, std::unique_ptr<Instance>> g_instances;
 DCHandle g_nextHandle = 1;
 
 } // namespace
-
-void VLog(int level, const char *format, va_list args)
-{
-    char text[1024];
-    std::vsnprintf(text, sizeof text, format, args);
-    std::lock_guard lock(g_logMutex);
-    if (g_logFn)
-        g_logFn(level, text, g_logContext);
-}
-
-void Log(int level, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    VLog(level, format, args);
-    va_end(args);
-}
 
 void Instance::SetLastError(const std::string &reason)
 {
@@ -79,13 +55,6 @@ Instance *FindInstance(DCHandle h)
 extern "C" {
 
 DVDCONVERT_API void Converter_FreePicture(DCPicture *picture) { std::free(picture); }
-
-DVDCONVERT_API void DVDConvert_SetLogHandler(DCLogFn fn, void *context)
-{
-    std::lock_guard lock(dvdc::g_logMutex);
-    dvdc::g_logFn = fn;
-    dvdc::g_logContext = context;
-}
 
 DVDCONVERT_API DCHandle CreateConverter(void)
 {

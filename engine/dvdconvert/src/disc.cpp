@@ -1,4 +1,5 @@
 #include "disc.h"
+#include "ifo_check.h"
 #include "instance.h"
 
 #include <dvdread/ifo_types.h>
@@ -100,6 +101,11 @@ std::unique_ptr<Disc> Disc::Open(const std::string &root, std::string &error)
         error = "cannot open the disc at " + root;
         return nullptr;
     }
+    std::string why;
+    if (!IfoSafeToOpen(disc->m_reader, 0, why)) {
+        error = "the disc's VIDEO_TS.IFO is damaged (" + why + "): " + root;
+        return nullptr;
+    }
     disc->m_vmg.reset(ifoOpen(disc->m_reader, 0));
     if (!disc->m_vmg || !disc->m_vmg->vmgi_mat || !disc->m_vmg->tt_srpt) {
         error = "no readable DVD-Video information (VIDEO_TS.IFO) at " + root;
@@ -122,7 +128,10 @@ const ifo_handle_t *Disc::Vts(int titleSet)
     if (it != m_vts.end())
         return it->second.get();
     IfoPtr ifo;
-    if (titleSet >= 1 && titleSet <= 99) {
+    std::string why;
+    if (titleSet >= 1 && titleSet <= 99 && !IfoSafeToOpen(m_reader, titleSet, why)) {
+        Log(1, "title set %d: damaged IFO (%s)", titleSet, why.c_str());
+    } else if (titleSet >= 1 && titleSet <= 99) {
         ifo.reset(ifoOpen(m_reader, titleSet));
         if (ifo && (!ifo->vtsi_mat || !ifo->vts_ptt_srpt || !ifo->vts_pgcit)) {
             Log(1, "title set %d: its IFO lacks the title tables", titleSet);

@@ -122,16 +122,16 @@ int64_t DvdTimeUnits(const dvd_time_t &time)
     int h = Bcd(time.hour, 100), m = Bcd(time.minute, 60), s = Bcd(time.second, 60);
     if (h < 0 || m < 0 || s < 0)
         return 0;
-    int64_t units = (int64_t(h) * 3600 + m * 60 + s) * 30000;
+    int64_t seconds = int64_t(h) * 3600 + m * 60 + s;
     int rate = time.frame_u >> 6;
     int frames = Bcd(time.frame_u & 0x3f, 40);
     if (frames < 0)
-        return units;
+        frames = 0;
     if (rate == 3)
-        units += int64_t(frames) * 1001;
-    else if (rate == 1)
-        units += int64_t(frames) * 1200;
-    return units;
+        return (seconds * 30 + frames) * 1001;
+    if (rate == 1)
+        return (seconds * 25 + frames) * 1200;
+    return seconds * 30000;
 }
 
 int32_t UnitsToMs(int64_t units)
@@ -255,8 +255,7 @@ void BuildTitleCatalogue(const ifo_handle_t &vmg, int title, const ifo_handle_t 
         FillSub(mat.vts_subp_attr[i], firstPgc->subp_control[i], i, wide, s);
         out.subs.push_back(s);
     }
-    // pgc_t is packed: std::begin/std::end would each bind a separate
-    // temporary copy of the array, so copy element by element.
+    // Element by element: the IFO structs are packed, so no reference to the array.
     for (size_t i = 0; i < out.palette.size(); ++i)
         out.palette[i] = firstPgc->palette[i];
 }

@@ -14,9 +14,9 @@
 
 namespace dvdc {
 
-// A playback time in 1/30000 s.  NTSC frames count 1001 units (the IFO
-// counts them at a nominal 30 per second), PAL frames 1200.  An invalid
-// rate code drops the frame part; invalid BCD gives 0.
+// A playback time in 1/30000 s.  NTSC times count frames at a nominal 30
+// per second (seconds included), each really 1001 units; PAL frames are
+// 1200.  An invalid rate code drops the frame part; invalid BCD gives 0.
 int64_t DvdTimeUnits(const dvd_time_t &time);
 int32_t UnitsToMs(int64_t units);
 inline int32_t DvdTimeToMs(const dvd_time_t &time) { return UnitsToMs(DvdTimeUnits(time)); }

@@ -27,7 +27,9 @@ public:
 
     // Timestamp continuity across cells whose clock restarts: the offset in
     // 90 kHz ticks to add to the timestamps of a packet found at stream byte
-    // position `position` (as the demuxer's AVPacket::pos reports it).
+    // position `position` (as the demuxer's AVPacket::pos reports it; its
+    // parser leaves pos at -1 on frames it joined from several packets: use
+    // the last pos seen before them).
     virtual int64_t TimestampOffsetAt(int64_t position) const = 0;
 };
 

@@ -1,0 +1,39 @@
+// Message boxes and modal dialogs behind one seam, so tests answer them
+// instead of a user.
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+namespace pellavan {
+
+// Results of the standard question box.
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    // Standard box captioned "Warning" with a warning icon, "&Yes" (default)
+    // and "&No" (also Escape); kAnswerYes, kAnswerNo or another value when
+    // dismissed otherwise.
+    virtual int WarningQuestion(QWidget *owner, const QString &text) = 0;
+    // The skinned box for the program's own messages.
+    virtual void Message(QWidget *owner, const QString &text) = 0;
+    // Standard error box captioned with the application title; `text` is
+    // shown as given (see ShowErrorBox).
+    virtual void ErrorBox(QWidget *owner, const QString &text) = 0;
+    // Shows a dialog modally; its result.
+    virtual int ShowModal(QDialog *dialog) = 0;
+};
+
+// Real message boxes.
+UserPrompts &DesktopPrompts();
+
+// The standard error box for an error raised by a handler: the "." rule
+// applied to `text`.
+void ShowErrorBox(UserPrompts &prompts, QWidget *owner, const QString &text);
+
+} // namespace pellavan

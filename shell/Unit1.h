@@ -1,0 +1,196 @@
+// Tfrmmain: the main window. It holds the controls, the program folders,
+// the engine instance and the command states; the operations behind most
+// commands live in the folders that own them (catalogue/, settings/, run/).
+#pragma once
+
+#include "engine/ConverterEngine.h"
+#include "shell/CommandStates.h"
+#include "shell/HTMLHelp_Decl.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TBrambleButton;
+
+namespace pellavan {
+class Desktop;
+class UserPrompts;
+
+// What the main window is given instead of reaching for globals, so tests
+// can run it against a scripted engine and answer its message boxes.
+struct MainWindowServices {
+    ConverterEngine *engine = nullptr;   // required
+    UserPrompts *prompts = nullptr;      // null: real message boxes
+    Desktop *desktop = nullptr;          // null: the desktop's opener
+    QString appPath;                     // empty: the executable's folder
+    // Called with the name of each life-cycle step as it begins.
+    std::function<void(const QString &)> trace;
+};
+
+inline constexpr const char *kHomePageAddress = "https://www.pellavan.example.com/";
+inline constexpr const char *kSupportMailAddress = "mailto:support@pellavan.example.com";
+inline constexpr const char *kWelcomeText = " Welcome to use Pellavan";
+inline constexpr const char *kCloseQuestion = "Now Converting,be sure Close Program?";
+} // namespace pellavan
+
+class Tfrmmain : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tfrmmain(const pellavan::MainWindowServices &services, QWidget *parent = nullptr);
+    ~Tfrmmain() override;
+
+    // ---- controls ------------------------------------------------------
+    QMenuBar *spSkinMainMenuBar1;
+    QMenu *File1, *Edit1, *Settings1, *Help1;
+    QAction *Open1, *OpenDVDFolder1, *N1, *Pause1, *remuse1, *N2, *Capture1, *N8, *Exit1;
+    QAction *SelectAllItems1, *UnSelectAllItems1, *N3, *GotoOutPutFolder1;
+    QAction *DVDProperty1, *AdvancedSettings1, *CropSettings1, *ColorControl1, *N4, *SetoutputFolder1;
+    QAction *HelpDocument1, *N6, *Support1, *Home1, *N7, *About1;
+
+    QWidget *spSkinToolBar1;
+    QToolButton *btnopen, *btnproperty, *btnselectall, *btnsetting, *btnhelp;
+    QLabel *Image3;
+
+    QFrame *spSkinPanel2, *spSkinPanel1, *spSkinPanel3;
+    QTreeView *chapterview;
+    QScrollBar *spSkinScrollBar1, *spSkinScrollBar2;
+    QLabel *Label4, *Label1;
+    QComboBox *profilecom;
+    QLineEdit *Efolder;
+    QAction *EfolderButton;   // the browse button inside Efolder
+
+    QLabel *Image2;
+    QFrame *imagepanel;
+    QLabel *Image1;
+    QCheckBox *previewcheck;
+    TBrambleButton *btncapture, *btnpause, *btnconvert, *btnabort;
+    QPushButton *btnpro, *spSkinButton2;
+    QCheckBox *c2pass, *csingle;
+
+    QFrame *spSkinStatusBar1;
+    QLabel *statusinfo;
+    QProgressBar *spSkinGauge1;
+    QLabel *convertinfo, *Timeinfo;
+
+    QTimer *Timer1;   // progress timer: running = a job runs and is not paused
+    QTimer *Timer2;   // one-shot start-up timer
+
+    // ---- state ---------------------------------------------------------
+    pellavan::ConverterEngine &Engine;
+    QString AppPath;    // ends in "/"
+    QString SkinPath;   // AppPath + "Skin/"
+    QString DataPath;   // documents folder + "Varnock/quintar/"
+    // false when DataPath could not be made: nothing is read from or
+    // written to the settings file then.
+    bool DataPathReady = false;
+    QStringList DriveList;
+    DCHandle ConverterHandle = 0;
+    void *PreviewDC = nullptr;   // the engine does not draw: always null
+    int32_t TwoPass = 0;
+    bool MergeOutput = false;
+    int32_t AngleIndex = 0;
+
+    // ---- command states ------------------------------------------------
+    void SetIdleState();
+    void SetDiscLoadedState();
+    void SetConvertingState();
+    void SetPausedState();
+    void ApplyCommandState(pellavan::CommandState state);
+    // The control of that name (widget or menu action), or null.
+    QObject *Control(const QString &name) const;
+    // "zune.jpg" of the skin folder into Image1; false (and Image1 empty)
+    // when it is missing or not a readable JPEG, `error` saying why.
+    bool LoadSkinPicture(QString *error = nullptr);
+
+    // ---- engine --------------------------------------------------------
+    // A new engine instance whose reports reach DispatchReports on this
+    // window's thread. The caller owns closing the previous one.
+    DCHandle CreateConverterInstance();
+    void DispatchReports();
+
+    // ---- life cycle ----------------------------------------------------
+    void FormCloseQuery(bool &CanClose);
+    void FormClose();
+    // Runs `fn`; an AppError or other exception it throws is shown in the
+    // standard error box and the program goes on.
+    void Guard(const std::function<void()> &fn);
+    pellavan::UserPrompts &Prompts() { return m_prompts; }
+    pellavan::Desktop &DesktopOpener() { return m_desktop; }
+
+    // Settings file and screensaver (filled by settings/).
+    void InstallScreenSaverFilter();
+    void LoadMainSettings();
+    void SaveMainSettings();
+    void LoadMiscSettings();
+
+public slots:
+    // catalogue/
+    void Open1Click();
+    void OpenDVDFolder1Click();
+    void SelectAllItems1Click();
+    void UnSelectAllItems1Click();
+    void DVDProperty1Click();
+    // settings/
+    void profilecomChange();
+    void EfolderButtonClick();
+    void CropSettings1Click();
+    void AdvancedSettings1Click();
+    void ColorControl1Click();
+    void btnsettingClick();
+    void btnproClick();
+    // run/
+    void btnconvertClick();
+    void btnabortClick();
+    void btnpauseClick();
+    void Pause1Click();
+    void remuse1Click();
+    void Capture1Click();
+    void previewcheckClick();
+    void GotoOutPutFolder1Click();
+    void Timer1Timer();
+    // shell/
+    void Timer2Timer();
+    void Exit1Click();
+    void HelpDocument1Click();
+    void Support1Click();
+    void Home1Click();
+    void About1Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void ConnectCommands();
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void Step(const QString &name);
+
+    pellavan::UserPrompts &m_prompts;
+    pellavan::Desktop &m_desktop;
+    std::function<void(const QString &)> m_trace;
+    pellavan::HtmlHelpControl m_help;
+    bool m_shown = false;
+};
+
+extern Tfrmmain *frmmain;

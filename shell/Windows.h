@@ -1,0 +1,16 @@
+// The program's eight windows: created once, in a fixed order, and kept
+// until the end. The main window's creation runs before any dialog exists;
+// its first showing (which loads the settings into the dialogs) after all.
+#pragma once
+
+namespace pellavan {
+
+struct MainWindowServices;
+
+// Sets frmmain, frmdvdlist, frmadv, Form3, Form4, frmcolor, Form5, frmpre.
+void CreateAllWindows(const MainWindowServices &services);
+// Deletes them, dialogs first; the main window's destruction closes the
+// engine instance.
+void DestroyAllWindows();
+
+} // namespace pellavan

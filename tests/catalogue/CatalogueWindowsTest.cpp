@@ -1,0 +1,275 @@
+// The tree view, the two dialogs and the disc commands on the offscreen platform.
+#include "catalogue/CatalogueCommands.h"
+#include "catalogue/ChapterView.h"
+#include "catalogue/Unit2.h"
+#include "catalogue/Unit3.h"
+#include "ScriptedEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <map>
+
+using namespace pellavan;
+using namespace pellavan::testing;
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test";
+        static char *argv[] = {name, nullptr};
+        m_app = new QApplication(argc, argv);
+    }
+    void TearDown() override { delete m_app; }
+
+private:
+    QApplication *m_app = nullptr;
+};
+[[maybe_unused]] ::testing::Environment *const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class FakeDrives : public DriveSystem {
+public:
+    std::vector<std::pair<std::string, DriveProbe>> drives;
+    void AddDvd(const std::string &dev, const std::string &root, const std::string &label)
+    {
+        DriveProbe p;
+        p.readable = true;
+        p.root = root;
+        p.volume = {label, 0x1234ABCD, 255, 0, "UDF"};
+        p.hasVideoTs = true;
+        drives.emplace_back(dev, p);
+    }
+    std::vector<std::string> OpticalDrives() override
+    {
+        std::vector<std::string> out;
+        for (auto &d : drives)
+            out.push_back(d.first);
+        return out;
+    }
+    DriveProbe Probe(const std::string &drive) override
+    {
+        for (auto &d : drives)
+            if (d.first == drive)
+                return d.second;
+        return {};
+    }
+};
+
+void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+struct Window {
+    ScriptedEngine engine;
+    DCHandle handle = 0;
+    DiscCatalogue disc;
+    FakeDrives drives;
+    ChapterView view;
+    Tfrmdvdlist dvdList;
+    TForm3 report;
+    // What the commands asked of the window.
+    QString status, information, folderToChoose;
+    int discLoaded = 0, noDisc = 0, dialogs = 0;
+    bool convertEnabled = false;
+    std::function<int(QDialog &)> onDialog = [](QDialog &) { return 0; };
+    CatalogueCommands commands{engine, handle, disc, view, drives, dvdList, report, MakeHost()};
+
+    CatalogueCommands::Host MakeHost()
+    {
+        CatalogueCommands::Host h;
+        h.showStatus = [this](const QString &s) { status = s; };
+        h.setConvertEnabled = [this](bool on) { convertEnabled = on; };
+        h.enterDiscLoaded = [this] { ++discLoaded; };
+        h.enterNoDisc = [this] { ++noDisc; };
+        h.showInformation = [this](const QString &s) { information = s; };
+        h.chooseFolder = [this](const QString &) { return folderToChoose; };
+        h.execDialog = [this](QDialog &d) {
+            ++dialogs;
+            return onDialog(d);
+        };
+        return h;
+    }
+    Window()
+    {
+        engine.script.titles.push_back(MakeTitle({1000, 2000}, {MakeAudio("en", 0, 0x80), MakeAudio("fr", 6, 0x81)},
+                                                 {MakeSub("en", 0x20)}));
+        engine.script.titles.push_back(MakeTitle({3000}));
+        view.resize(400, 400);
+        view.show();
+    }
+    std::vector<std::string> Opened() { return engine.CallsNamed("Converter_OpenDVD"); }
+};
+
+} // namespace
+
+TEST(ChapterView, ShowsTheLoadedTreeAndItsPictures)
+{
+    Window w;
+    ASSERT_TRUE(w.commands.LoadDisc("/media/dvd", "MOVIE"));
+    TitleTreeModel *m = w.view.TreeModel();
+    ASSERT_EQ(m->rowCount(), 1);
+    QModelIndex disc = m->index(0, 0);
+    EXPECT_EQ(m->data(disc, Qt::DisplayRole).toString(), "MOVIE");
+    EXPECT_EQ(m->rowCount(disc), 2);
+    EXPECT_TRUE(w.view.isExpanded(disc));
+    QModelIndex title1 = m->index(0, 0, disc);
+    EXPECT_FALSE(w.view.isExpanded(title1));
+    EXPECT_EQ(w.view.currentIndex(), title1);
+    ASSERT_EQ(w.view.StatePictures().size(), 6);
+    ASSERT_EQ(w.view.NodePictures().size(), 10);
+    for (const QPixmap &p : w.view.StatePictures())
+        EXPECT_EQ(p.size(), QSize(17, 17));
+    for (const QPixmap &p : w.view.NodePictures())
+        EXPECT_EQ(p.size(), QSize(23, 16));
+    EXPECT_NE(w.view.StatePictures()[0].toImage(), w.view.StatePictures()[3].toImage());
+}
+
+TEST(ChapterView, ClickingATitleCheckBoxChecksAndOpensIt)
+{
+    Window w;
+    ASSERT_TRUE(w.commands.LoadDisc("/media/dvd", "MOVIE"));
+    TreeNode &title2 = *w.disc.tree.NodeAt(9);
+    ASSERT_EQ(title2.level, LevelTitle);
+    QRect box = w.view.CheckBoxRect(title2);
+    ASSERT_FALSE(box.isEmpty());
+    EXPECT_EQ(w.view.HitAt(box.center()).part, HitPart::CheckBox);
+    EXPECT_EQ(w.view.HitAt(box.center() + QPoint(25, 0)).part, HitPart::Node);
+    EXPECT_EQ(w.view.HitAt(QPoint(390, box.center().y())).part, HitPart::Nowhere);
+
+    QWidget *vp = w.view.viewport();
+    SendMouse(vp, QEvent::MouseButtonPress, box.center(), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(title2.state, StateUncheckedPressed);
+    SendMouse(vp, QEvent::MouseButtonRelease, box.center(), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(title2.state, StateCheckedHot);
+    EXPECT_TRUE(w.view.isExpanded(w.view.TreeModel()->IndexOf(&title2)));
+    EXPECT_TRUE(w.convertEnabled);
+
+    // Pressing a chapter label shows its title's video line.
+    TreeNode &chapter = *w.disc.tree.NodeAt(10);
+    QRect row = w.view.visualRect(w.view.TreeModel()->IndexOf(&chapter));
+    SendMouse(vp, QEvent::MouseButtonPress, w.view.CheckBoxRect(chapter).center() + QPoint(30, 0), Qt::LeftButton,
+              Qt::LeftButton);
+    EXPECT_FALSE(row.isEmpty());
+    EXPECT_EQ(w.status, "Video:Width:720 Height:480 FPS:29 Format:NTSC Aspect:4:3");
+}
+
+TEST(ChapterView, OnlyTheDiscNameIsEditedAndItIsCleaned)
+{
+    Window w;
+    ASSERT_TRUE(w.commands.LoadDisc("/media/dvd", "MOVIE"));
+    TitleTreeModel *m = w.view.TreeModel();
+    QModelIndex disc = m->index(0, 0);
+    QModelIndex title = m->index(0, 0, disc);
+    EXPECT_TRUE(m->flags(disc) & Qt::ItemIsEditable);
+    EXPECT_FALSE(m->flags(title) & Qt::ItemIsEditable);
+    EXPECT_FALSE(m->setData(title, "x", Qt::EditRole));
+    QString edited;
+    QObject::connect(&w.view, &ChapterView::chapterviewEdited, [&](const QString &s) { edited = s; });
+    EXPECT_TRUE(m->setData(disc, "Mÿ: Fïlm.2", Qt::EditRole));
+    EXPECT_EQ(w.disc.tree.DiscNode()->label, "MÿFïlm2");
+    EXPECT_EQ(edited, "MÿFïlm2");
+    EXPECT_TRUE(m->setData(disc, " / ", Qt::EditRole));
+    EXPECT_EQ(m->data(disc, Qt::DisplayRole).toString(), "new_dvd");
+}
+
+TEST(DiscCommands, OpenDvdByNumberOfDiscs)
+{
+    Window w;
+    w.commands.Open1Click();
+    EXPECT_EQ(w.information, "No DVD Media Find.");
+    EXPECT_TRUE(w.Opened().empty());
+    EXPECT_EQ(w.discLoaded, 0);
+
+    w.drives.AddDvd("/dev/sr0", "/media/cdrom0", "MY MOVIE");
+    w.commands.Open1Click();
+    EXPECT_EQ(w.dialogs, 0);
+    EXPECT_EQ(w.Opened(), (std::vector<std::string>{"Converter_OpenDVD(1, /media/cdrom0, 1)"}));
+    EXPECT_EQ(w.disc.tree.DiscNode()->label, "MYMOVIE");
+    EXPECT_EQ(w.discLoaded, 1);
+    EXPECT_TRUE(w.convertEnabled);
+
+    // Two discs: the dialog lists both; closing it loads nothing, "&OK"
+    // without a choice loads the first row.
+    w.drives.AddDvd("/dev/sr1", "/dev/sr1", "OTHER");
+    w.engine.ClearCalls();
+    w.commands.Open1Click();
+    EXPECT_EQ(w.dialogs, 1);
+    EXPECT_EQ(w.dvdList.dvdlist->topLevelItemCount(), 2);
+    EXPECT_EQ(w.dvdList.dvdlist->topLevelItem(1)->text(0), "/dev/sr1");
+    EXPECT_EQ(w.dvdList.dvdlist->topLevelItem(1)->text(2), "1234-ABCD");
+    EXPECT_TRUE(w.Opened().empty());
+    w.onDialog = [&](QDialog &) {
+        w.dvdList.spSkinButton1->click();
+        return int(QDialog::Accepted);
+    };
+    w.commands.Open1Click();
+    EXPECT_EQ(w.Opened(), (std::vector<std::string>{"Converter_OpenDVD(2, /media/cdrom0, 1)"}));
+    w.onDialog = [&](QDialog &) {
+        w.dvdList.dvdlist->setCurrentItem(w.dvdList.dvdlist->topLevelItem(1));
+        w.dvdList.spSkinButton1->click();
+        return int(QDialog::Accepted);
+    };
+    w.commands.Open1Click();
+    EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(3, /dev/sr1, 1)");
+    EXPECT_EQ(w.commands.DriveList(), (std::vector<std::string>{"/dev/sr0", "/dev/sr1"}));
+}
+
+TEST(DiscCommands, OpenFolder)
+{
+    Window w;
+    w.commands.OpenDVDFolder1Click();   // cancelled
+    EXPECT_TRUE(w.Opened().empty());
+
+    w.folderToChoose = "/home/me/Movie";
+    w.commands.OpenDVDFolder1Click();
+    EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(1, /home/me/Movie/, 1)");
+    EXPECT_EQ(w.disc.tree.DiscNode()->label, "Unknow Disc");
+    EXPECT_EQ(w.discLoaded, 1);
+
+    w.folderToChoose = "/";
+    w.engine.script.openResult = false;
+    w.commands.OpenDVDFolder1Click();
+    EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(2, /, 1)");
+    EXPECT_TRUE(w.disc.tree.Empty());
+    EXPECT_EQ(w.noDisc, 1);
+    EXPECT_FALSE(w.convertEnabled);
+    EXPECT_TRUE(w.information.isEmpty());
+}
+
+TEST(DiscCommands, DiscWithoutTitlesLeavesConvertDisabled)
+{
+    Window w;
+    w.engine.script.titles.clear();
+    w.folderToChoose = "/media/empty";
+    w.commands.OpenDVDFolder1Click();
+    EXPECT_EQ(w.disc.tree.Count(), 1u);
+    EXPECT_FALSE(w.convertEnabled);
+    w.commands.SelectAllItems1Click();
+    EXPECT_FALSE(w.convertEnabled);
+}
+
+TEST(DiscCommands, PropertyReportShownTwiceHoldsOneReport)
+{
+    Window w;
+    w.commands.DVDProperty1Click();
+    EXPECT_EQ(w.dialogs, 0) << "no disc: no dialog";
+    ASSERT_TRUE(w.commands.LoadDisc("/media/dvd", "MOVIE"));
+    w.commands.DVDProperty1Click();
+    QString first = w.report.dvdinfo->toPlainText();
+    w.commands.DVDProperty1Click();
+    EXPECT_EQ(w.dialogs, 2);
+    EXPECT_EQ(w.report.dvdinfo->toPlainText(), first);
+    EXPECT_EQ(first.split('\n').size(), 3 + 7 + 5);
+    EXPECT_TRUE(first.startsWith("DVD Volume:MOVIE\nTotal Length:00:00:06:000\n"));
+}
