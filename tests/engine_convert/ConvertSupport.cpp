@@ -206,7 +206,8 @@ Host::Host(dvdc::ConvertSession &s) : session(s)
 
 Host::~Host()
 {
-    session.reports.SetWakeup(nullptr, nullptr);
+    if (!forgotten_)
+        session.reports.SetWakeup(nullptr, nullptr);
     g_host = nullptr;
 }
 

@@ -64,6 +64,8 @@ public:
     bool WaitEnd(Seen *end = nullptr, double timeoutSeconds = 120);
     // Dispatches what is queued now.
     void Dispatch();
+    // The session is about to be destroyed under the host's feet.
+    void Forget() { forgotten_ = true; }
     std::vector<Seen> reports;
     std::vector<std::string> reasons;
     // Called after each delivered report, as the program's callback would act.
@@ -75,7 +77,7 @@ private:
     std::mutex mutex_;
     std::condition_variable cv_;
     int wakes_ = 0;
-    bool starting_ = false;
+    bool forgotten_ = false;
 };
 
 dvdc::JobInfo DefaultInfo(int32_t encoder, int width = 320, int height = 240);

@@ -312,7 +312,7 @@ struct Job::Pass {
     {
         int rc = avcodec_send_packet(audioDec, pkt);
         if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) {
-            ConvertLog(1, "skipping damaged sound: %s", AvError(rc).c_str());
+            ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
             return true;
         }
         FramePtr frame(av_frame_alloc());
@@ -321,7 +321,7 @@ struct Job::Pass {
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
                 return true;
             if (rc < 0) {
-                ConvertLog(1, "skipping damaged sound: %s", AvError(rc).c_str());
+                ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
                 return true;
             }
             const int64_t pts = frame->best_effort_timestamp;
