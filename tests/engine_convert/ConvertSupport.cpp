@@ -336,23 +336,6 @@ std::vector<uint8_t> FrameAt(const std::string &path, double seconds, int width,
     return std::vector<uint8_t>(raw.begin(), raw.end());
 }
 
-double ToneHz(const std::string &path, double from)
-{
-    std::ostringstream cmd;
-    cmd << "ffmpeg -v error -ss " << from << " -t 1 -i '" << path
-        << "' -vn -ac 1 -ar 48000 -f s16le - </dev/null";
-    std::string raw = Run(cmd.str());
-    const auto *s = reinterpret_cast<const int16_t *>(raw.data());
-    const size_t n = raw.size() / 2;
-    if (n < 4800)
-        return 0;
-    int crossings = 0;
-    for (size_t i = 1; i < n; ++i)
-        if ((s[i - 1] < 0) != (s[i] < 0))
-            ++crossings;
-    return crossings / 2.0 / (double(n) / 48000.0);
-}
-
 namespace {
 std::vector<int16_t> Samples(const std::string &path, double from, double seconds)
 {
@@ -365,6 +348,29 @@ std::vector<int16_t> Samples(const std::string &path, double from, double second
     return out;
 }
 } // namespace
+
+// Counts full swings through a band round zero, so coding noise on a low
+// bit rate does not add crossings.
+double ToneHz(const std::string &path, double from, double seconds)
+{
+    auto s = Samples(path, from, seconds);
+    if (s.size() < 4800)
+        return 0;
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    const double band = 0.3 * std::sqrt(sum / s.size());
+    int swings = 0, side = 0;
+    for (int16_t v : s) {
+        if (v > band && side <= 0) {
+            side = 1;
+            ++swings;
+        } else if (v < -band && side >= 0) {
+            side = -1;
+        }
+    }
+    return swings / (double(s.size()) / 48000.0);
+}
 
 double SoundLevel(const std::string &path, double from)
 {

@@ -89,8 +89,8 @@ double Duration(const std::string &path);
 std::vector<double> PacketTimes(const std::string &path, const std::string &stream);
 // The picture at `seconds` as rgb24 rows of the output size.
 std::vector<uint8_t> FrameAt(const std::string &path, double seconds, int width, int height);
-// The dominant tone of the first channel between `from` and `from + 1` s.
-double ToneHz(const std::string &path, double from);
+// The dominant tone of the first channel between `from` and `from + seconds`.
+double ToneHz(const std::string &path, double from, double seconds = 1.0);
 // Root mean square level of the first channel between `from` and `from + 1` s (0..1).
 double SoundLevel(const std::string &path, double from);
 // When the sound first rises above a sixteenth of full scale, in seconds.

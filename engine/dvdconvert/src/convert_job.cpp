@@ -165,6 +165,7 @@ struct Job::Pass {
     FilterGraph audioGraph;
     std::string audioGraphFormat;
     int64_t audioOut = 0;      // samples the sound chain gave out in this job
+    int64_t nextAudioPts = AV_NOPTS_VALUE;   // where the next sound frame follows on
     int videoStream = -1, audioStream = -1, subStream = -1;
     AVRational videoTimeBase{1, 90000};
     int64_t zero = AV_NOPTS_VALUE;
@@ -324,14 +325,20 @@ struct Job::Pass {
                 ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
                 return true;
             }
-            const int64_t pts = frame->best_effort_timestamp;
+            int64_t pts = frame->best_effort_timestamp;
             if (pts == AV_NOPTS_VALUE) {
-                av_frame_unref(frame.get());
-                continue;
+                // Sound packets without a time (LPCM carries few) follow the previous ones.
+                if (nextAudioPts == AV_NOPTS_VALUE) {
+                    av_frame_unref(frame.get());
+                    continue;
+                }
+                frame->pts = nextAudioPts;
+            } else {
+                // "Ahead" moves the sound earlier against the picture.
+                const int64_t shifted = pts - int64_t(job.request_.settings.audioOffsetMs) * 90;
+                frame->pts = av_rescale(shifted, frame->sample_rate, 90000);
             }
-            // "Ahead" moves the sound earlier against the picture.
-            const int64_t shifted = pts - int64_t(job.request_.settings.audioOffsetMs) * 90;
-            frame->pts = av_rescale(shifted, frame->sample_rate, 90000);
+            nextAudioPts = frame->pts + frame->nb_samples;
             bool ok = FilterAudio(frame.get(), error);
             av_frame_unref(frame.get());
             if (!ok)
