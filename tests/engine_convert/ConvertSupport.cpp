@@ -31,13 +31,13 @@ std::string Run(const std::string &command)
 
 std::string SourceCacheDir()
 {
-    static std::string dir = MakeTempDir();
+    static const std::string dir = MakeTempDir();
+    // Made after `dir`, so it goes first at exit.
+    static const struct Cleaner {
+        ~Cleaner() { RemoveTree(dir); }
+    } cleaner;
     return dir;
 }
-
-struct CacheCleaner {
-    ~CacheCleaner() { RemoveTree(SourceCacheDir()); }
-} g_cleaner;
 
 Host *g_host = nullptr;
 
