@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <sstream>
 
@@ -30,13 +31,13 @@ std::string Run(const std::string &command)
 
 std::string SourceCacheDir()
 {
-    static std::string dir = MakeTempDir();
+    static const std::string dir = MakeTempDir();
+    // Made after `dir`, so it goes first at exit.
+    static const struct Cleaner {
+        ~Cleaner() { RemoveTree(dir); }
+    } cleaner;
     return dir;
 }
-
-struct CacheCleaner {
-    ~CacheCleaner() { RemoveTree(SourceCacheDir()); }
-} g_cleaner;
 
 Host *g_host = nullptr;
 
@@ -83,7 +84,7 @@ std::string MakeSource(const SourceSpec &s)
 {
     std::ostringstream name;
     name << SourceCacheDir() << "/src_" << s.seconds << "_" << s.detailed << "_" << s.colour << "_" << s.toneHz
-         << "_" << s.wide << "_" << s.subtitle << "_" << s.pal << ".vob";
+         << "_" << s.wide << "_" << s.subtitle << "_" << s.pal << "_" << s.border << "_" << s.toneStart << ".vob";
     const std::string path = name.str();
     if (FileExists(path))
         return path;
@@ -93,8 +94,9 @@ std::string MakeSource(const SourceSpec &s)
     cmd << "ffmpeg -v error -y -f lavfi -i '"
         << (s.detailed ? "testsrc2=size=" + size + ":rate=" + rate
                        : "color=c=" + s.colour + ":size=" + size + ":rate=" + rate)
-        << ":duration=" << s.seconds << "' -f lavfi -i 'sine=frequency=" << s.toneHz
-        << ":sample_rate=48000:duration=" << s.seconds << "' -ac 2 -c:v mpeg2video -b:v 6000k -maxrate 8000k"
+        << ":duration=" << s.seconds << (s.border ? ",drawbox=x=0:y=0:w=iw:h=ih:t=40:c=white" : "")
+        << "' -f lavfi -i 'aevalsrc=if(gte(t\\," << s.toneStart << ")\\,0.5*sin(2*PI*" << s.toneHz
+        << "*t)\\,0):s=48000:d=" << s.seconds << "' -ac 2 -c:v mpeg2video -b:v 6000k -maxrate 8000k"
         << " -bufsize 1835k -g 15 -bf 2 -aspect " << (s.wide ? "16:9" : "4:3")
         << " -c:a ac3 -b:a 192k -f vob '" << path << (s.subtitle ? ".tmp" : "") << "' </dev/null";
     Run(cmd.str());
@@ -113,6 +115,44 @@ std::string MakeSource(const SourceSpec &s)
         Run("spumux -s 0 '" + xml + "' < '" + path + ".tmp' > '" + path + "' 2>/dev/null");
     }
     return path;
+}
+
+std::string TestDisc()
+{
+    static std::string root;
+    if (!root.empty())
+        return root;
+    const std::string dir = SourceCacheDir();
+    auto make = [&](const std::string &name, const std::string &picture, int tone, double seconds) {
+        std::ostringstream cmd;
+        cmd << "ffmpeg -v error -y -f lavfi -i '" << picture << (picture.find('=') == std::string::npos ? "=" : ":")
+            << "size=720x480:rate=30000/1001:duration=" << seconds
+            << "' -f lavfi -i 'sine=frequency=" << tone << ":sample_rate=48000:duration=" << seconds
+            << "' -ac 2 -target ntsc-dvd -b:v 4000k -aspect 4:3 '" << dir << "/" << name << "' </dev/null";
+        Run(cmd.str());
+    };
+    make("t1.mpg", "color=c=0x2040C0", 440, 3);
+    make("t2plain.mpg", "color=c=0xC02020", 1000, 2);
+    make("t3.mpg", "testsrc2", 600, 12);
+    SourceSpec withSub;
+    withSub.subtitle = true;
+    const std::string subSource = MakeSource(withSub);   // leaves the picture and its xml beside it
+    Run("spumux -s 0 '" + subSource + ".xml' < '" + dir + "/t2plain.mpg' > '" + dir + "/t2.mpg' 2>/dev/null");
+    const std::string xml = dir + "/disc.xml";
+    FILE *f = std::fopen(xml.c_str(), "w");
+    std::fprintf(f,
+                 "<dvdauthor dest=\"%s/disc\"><vmgm/><titleset><titles>"
+                 "<video format=\"ntsc\" aspect=\"4:3\"/><audio format=\"ac3\" lang=\"en\"/>"
+                 "<subpicture lang=\"en\"/>"
+                 "<pgc><vob file=\"%s/t1.mpg\" chapters=\"0,1.000,2.000\"/></pgc>"
+                 "<pgc><vob file=\"%s/t2.mpg\"/></pgc>"
+                 "<pgc><vob file=\"%s/t3.mpg\"/></pgc>"
+                 "</titles></titleset></dvdauthor>\n",
+                 dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str());
+    std::fclose(f);
+    Run("VIDEO_FORMAT=NTSC dvdauthor -x '" + xml + "' >/dev/null 2>&1");
+    root = dir + "/disc";
+    return root;
 }
 
 dvdc::SourceInfo SourceInfoFor(const SourceSpec &s)
@@ -166,7 +206,8 @@ Host::Host(dvdc::ConvertSession &s) : session(s)
 
 Host::~Host()
 {
-    session.reports.SetWakeup(nullptr, nullptr);
+    if (!forgotten_)
+        session.reports.SetWakeup(nullptr, nullptr);
     g_host = nullptr;
 }
 
@@ -295,21 +336,60 @@ std::vector<uint8_t> FrameAt(const std::string &path, double seconds, int width,
     return std::vector<uint8_t>(raw.begin(), raw.end());
 }
 
-double ToneHz(const std::string &path, double from)
+namespace {
+std::vector<int16_t> Samples(const std::string &path, double from, double seconds)
 {
     std::ostringstream cmd;
-    cmd << "ffmpeg -v error -ss " << from << " -t 1 -i '" << path
+    cmd << "ffmpeg -v error -ss " << from << " -t " << seconds << " -i '" << path
         << "' -vn -ac 1 -ar 48000 -f s16le - </dev/null";
     std::string raw = Run(cmd.str());
-    const auto *s = reinterpret_cast<const int16_t *>(raw.data());
-    const size_t n = raw.size() / 2;
-    if (n < 4800)
+    std::vector<int16_t> out(raw.size() / 2);
+    std::memcpy(out.data(), raw.data(), out.size() * 2);
+    return out;
+}
+} // namespace
+
+// Counts full swings through a band round zero, so coding noise on a low
+// bit rate does not add crossings.
+double ToneHz(const std::string &path, double from, double seconds)
+{
+    auto s = Samples(path, from, seconds);
+    if (s.size() < 4800)
         return 0;
-    int crossings = 0;
-    for (size_t i = 1; i < n; ++i)
-        if ((s[i - 1] < 0) != (s[i] < 0))
-            ++crossings;
-    return crossings / 2.0 / (double(n) / 48000.0);
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    const double band = 0.3 * std::sqrt(sum / s.size());
+    int swings = 0, side = 0;
+    for (int16_t v : s) {
+        if (v > band && side <= 0) {
+            side = 1;
+            ++swings;
+        } else if (v < -band && side >= 0) {
+            side = -1;
+        }
+    }
+    return swings / (double(s.size()) / 48000.0);
+}
+
+double SoundLevel(const std::string &path, double from)
+{
+    auto s = Samples(path, from, 1);
+    if (s.empty())
+        return 0;
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    return std::sqrt(sum / s.size()) / 32768.0;
+}
+
+double SoundOnset(const std::string &path)
+{
+    auto s = Samples(path, 0, 30);
+    for (size_t i = 0; i < s.size(); ++i)
+        if (std::abs(s[i]) > 2048)
+            return double(i) / 48000.0;
+    return -1;
 }
 
 Rgb MeanRgb(const std::vector<uint8_t> &rgb, int width, int x, int y, int w, int h)

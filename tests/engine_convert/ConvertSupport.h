@@ -28,6 +28,8 @@ struct SourceSpec {
     bool wide = false;              // 16:9 instead of 4:3
     bool subtitle = false;          // a white subpicture from 0.5 s to 2.5 s
     bool pal = false;
+    bool border = false;            // a white frame 40 pixels wide round the picture
+    double toneStart = 0;           // silence before the tone starts
 };
 // An MPEG-2 program stream the way a DVD carries it.  Cached by spec.
 std::string MakeSource(const SourceSpec &spec);
@@ -62,6 +64,8 @@ public:
     bool WaitEnd(Seen *end = nullptr, double timeoutSeconds = 120);
     // Dispatches what is queued now.
     void Dispatch();
+    // The session is about to be destroyed under the host's feet.
+    void Forget() { forgotten_ = true; }
     std::vector<Seen> reports;
     std::vector<std::string> reasons;
     // Called after each delivered report, as the program's callback would act.
@@ -73,7 +77,7 @@ private:
     std::mutex mutex_;
     std::condition_variable cv_;
     int wakes_ = 0;
-    bool starting_ = false;
+    bool forgotten_ = false;
 };
 
 dvdc::JobInfo DefaultInfo(int32_t encoder, int width = 320, int height = 240);
@@ -85,12 +89,28 @@ double Duration(const std::string &path);
 std::vector<double> PacketTimes(const std::string &path, const std::string &stream);
 // The picture at `seconds` as rgb24 rows of the output size.
 std::vector<uint8_t> FrameAt(const std::string &path, double seconds, int width, int height);
-// The dominant tone of the first channel between `from` and `from + 1` s.
-double ToneHz(const std::string &path, double from);
+// The dominant tone of the first channel between `from` and `from + seconds`.
+double ToneHz(const std::string &path, double from, double seconds = 1.0);
+// Root mean square level of the first channel between `from` and `from + 1` s (0..1).
+double SoundLevel(const std::string &path, double from);
+// When the sound first rises above a sixteenth of full scale, in seconds.
+double SoundOnset(const std::string &path);
 // Mean of r, g, b over a rectangle of an rgb24 picture.
 struct Rgb {
     double r, g, b;
 };
 Rgb MeanRgb(const std::vector<uint8_t> &rgb, int width, int x, int y, int w, int h);
+
+} // namespace ct
+
+namespace ct {
+
+// A DVD folder authored with dvdauthor, NTSC 4:3, AC3 at 0x80:
+//  title 1: 3 s, chapters at 0, 1 and 2 s, picture 0x2040C0, tone 440 Hz;
+//  title 2: 2 s, one chapter, picture 0xC02020, tone 1000 Hz, and a white
+//           200x40 subpicture (0x20) at (200, 380) from 0.5 s to 2.5 s;
+//  title 3: 12 s test pattern, for stopping jobs midway.
+// Made once per test program.
+std::string TestDisc();
 
 } // namespace ct

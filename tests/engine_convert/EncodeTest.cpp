@@ -116,3 +116,119 @@ INSTANTIATE_TEST_SUITE_P(Codes, PerCodec,
                          [](const auto &i) { return std::string(i.param.video); });
 
 } // namespace
+
+namespace {
+
+TEST_F(EncodeTest, KeepAspectBoxesAWidePictureAndOtherwiseStretchesIt)
+{
+    ct::SourceSpec wide;
+    wide.wide = true;
+    wide.colour = "0xE0E0E0";
+    dvdc::JobInfo info = ct::DefaultInfo(DC_CODEC_H264, 320, 240);
+    info.keepAspect = 1;
+    info.deinterlace = 1;
+    ASSERT_EQ(Convert(wide, "boxed.mp4", info).progress, 100);
+    auto boxed = ct::FrameAt(path, 1.0, 320, 240);
+    // 16:9 in 4:3: 320x180 in the middle, 30 black lines above and below.
+    EXPECT_LT(ct::MeanRgb(boxed, 320, 0, 2, 320, 24).g, 30);
+    EXPECT_LT(ct::MeanRgb(boxed, 320, 0, 214, 320, 24).g, 30);
+    EXPECT_GT(ct::MeanRgb(boxed, 320, 0, 36, 320, 168).g, 200);
+
+    info.keepAspect = 0;
+    ASSERT_EQ(Convert(wide, "stretched.mp4", info).progress, 100);
+    auto stretched = ct::FrameAt(path, 1.0, 320, 240);
+    EXPECT_GT(ct::MeanRgb(stretched, 320, 0, 2, 320, 24).g, 200);
+
+    // A 4:3 picture into a wide frame gets bars at the sides.
+    ct::SourceSpec narrow;
+    narrow.colour = "0xE0E0E0";
+    info = ct::DefaultInfo(DC_CODEC_MPEG4, 480, 272);
+    info.keepAspect = 1;
+    ASSERT_EQ(Convert(narrow, "pillar.mp4", info).progress, 100);
+    auto pillar = ct::FrameAt(path, 1.0, 480, 272);
+    EXPECT_LT(ct::MeanRgb(pillar, 480, 2, 0, 50, 272).g, 30);
+    EXPECT_LT(ct::MeanRgb(pillar, 480, 428, 0, 50, 272).g, 30);
+    EXPECT_GT(ct::MeanRgb(pillar, 480, 70, 0, 340, 272).g, 200);
+}
+
+TEST_F(EncodeTest, CropsAreCutFromTheSourceBeforeScaling)
+{
+    ct::SourceSpec framed;
+    framed.border = true;
+    framed.colour = "0x203080";
+    dvdc::JobInfo info = ct::DefaultInfo(DC_CODEC_H264, 360, 240);
+    ASSERT_EQ(Convert(framed, "framed.mp4", info).progress, 100);
+    auto whole = ct::FrameAt(path, 1.0, 360, 240);
+    EXPECT_GT(ct::MeanRgb(whole, 360, 0, 0, 360, 12).g, 200);   // the frame shows
+
+    session.settings.cropTop = session.settings.cropBottom = 40;
+    session.settings.cropLeft = session.settings.cropRight = 40;
+    ASSERT_EQ(Convert(framed, "cropped.mp4", info).progress, 100);
+    auto cropped = ct::FrameAt(path, 1.0, 360, 240);
+    EXPECT_LT(ct::MeanRgb(cropped, 360, 0, 0, 360, 6).g, 100);
+    EXPECT_LT(ct::MeanRgb(cropped, 360, 0, 0, 6, 240).g, 100);
+    EXPECT_LT(ct::MeanRgb(cropped, 360, 354, 0, 6, 240).g, 100);
+}
+
+TEST_F(EncodeTest, ColourVolumeAndSoundOffsetTakeEffect)
+{
+    ct::SourceSpec spec;
+    spec.seconds = 3;
+    spec.colour = "0x606060";
+    spec.toneStart = 1.0;
+    dvdc::JobInfo info = ct::DefaultInfo(DC_CODEC_MPEG4, 320, 240);
+    ASSERT_EQ(Convert(spec, "plain.mp4", info).progress, 100);
+    const double grey = ct::MeanRgb(ct::FrameAt(path, 1.0, 320, 240), 320, 100, 80, 120, 80).g;
+    const double level = ct::SoundLevel(path, 1.5);
+    const double onset = ct::SoundOnset(path);
+    EXPECT_NEAR(onset, 1.0, 0.05);
+
+    session.settings.brightness = 0.3f;
+    session.settings.volume = 0.25f;
+    session.settings.audioOffsetMs = 400;   // sound ahead of the picture
+    ASSERT_EQ(Convert(spec, "adjusted.mp4", info).progress, 100);
+    EXPECT_GT(ct::MeanRgb(ct::FrameAt(path, 1.0, 320, 240), 320, 100, 80, 120, 80).g, grey + 40);
+    EXPECT_NEAR(ct::SoundLevel(path, 1.5) / level, 0.25, 0.05);
+    EXPECT_NEAR(ct::SoundOnset(path), 0.6, 0.05);
+
+    session.settings.brightness = 0;
+    session.settings.saturation = -1.0f;   // no colour at all
+    session.settings.volume = 1.0f;
+    session.settings.audioOffsetMs = -400;   // sound behind
+    spec.colour = "0xC02020";
+    ASSERT_EQ(Convert(spec, "delayed.mp4", info).progress, 100);
+    auto m = ct::MeanRgb(ct::FrameAt(path, 1.0, 320, 240), 320, 100, 80, 120, 80);
+    EXPECT_NEAR(m.r, m.g, 8);
+    EXPECT_NEAR(m.g, m.b, 8);
+    EXPECT_NEAR(ct::SoundOnset(path), 1.4, 0.05);
+    // The whole length stays: sound and picture end together.
+    auto video = ct::PacketTimes(path, "v:0");
+    auto audio = ct::PacketTimes(path, "a:0");
+    ASSERT_FALSE(video.empty());
+    ASSERT_FALSE(audio.empty());
+    EXPECT_NEAR(audio.back(), video.back(), 0.1);
+}
+
+TEST_F(EncodeTest, PalTitleKeepsItsOwnRateAndDurationWithoutSound)
+{
+    ct::SourceSpec pal;
+    pal.pal = true;
+    pal.seconds = 2;
+    dvdc::JobInfo info = ct::DefaultInfo(DC_CODEC_WMV, 320, 240);
+    info.audioStream = 0;   // no sound chosen: silence of the same length
+    dvdc::JobRequest request;
+    ct::Host host(session);
+    path = dir + "/pal.wmv";
+    request = host.Request(pal, path, info);
+    ASSERT_TRUE(host.Start(std::move(request)));
+    ASSERT_TRUE(host.WaitEnd());
+    session.CloseFile();
+    auto video = ct::PacketTimes(path, "v:0");
+    EXPECT_EQ(video.size(), 50u);
+    EXPECT_NEAR(ct::SoundLevel(path, 0.5), 0.0, 0.001);
+    auto audio = ct::PacketTimes(path, "a:0");
+    ASSERT_FALSE(audio.empty());
+    EXPECT_NEAR(audio.back(), video.back(), 0.1);
+}
+
+} // namespace

@@ -134,6 +134,7 @@ TEST_F(RunControl, DestroyingTheSessionMidJobStopsCleanly)
     ASSERT_TRUE(WaitProgress(host, 5));
     session->Pause();   // even a paused job stops
     const auto t0 = std::chrono::steady_clock::now();
+    host.Forget();
     session.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
     EXPECT_FALSE(ct::FileExists(path));
@@ -161,6 +162,14 @@ TEST_F(RunControl, FailuresEndWithOneFailureReportAReasonAndNoFile)
     EXPECT_EQ(Ends(host.reports), 2);
     EXPECT_TRUE(ct::ListDir(dir).empty());
 
+    // A full disk: the device that is always full stays as it was.
+    ASSERT_TRUE(host.Start(host.Request(small, "/dev/full", ct::DefaultInfo(DC_CODEC_MPEG4))));
+    ASSERT_TRUE(host.WaitEnd(&end));
+    EXPECT_EQ(end.progress, -1);
+    ASSERT_EQ(host.reasons.size(), 3u);
+    EXPECT_NE(host.reasons[2].find("No space left"), std::string::npos) << host.reasons[2];
+    EXPECT_TRUE(ct::FileExists("/dev/full"));
+
     // Not a program stream at all.
     const std::string junk = dir + "/junk.vob";
     FILE *f = std::fopen(junk.c_str(), "wb");
@@ -173,6 +182,38 @@ TEST_F(RunControl, FailuresEndWithOneFailureReportAReasonAndNoFile)
     ASSERT_TRUE(host.WaitEnd(&end));
     EXPECT_EQ(end.progress, -1);
     EXPECT_FALSE(ct::FileExists(dir + "/junk.mp4"));
+}
+
+TEST_F(RunControl, CancelInPassOneOrBetweenMergedJobs)
+{
+    const std::string tmp = dir + "/tmp";
+    ::mkdir(tmp.c_str(), 0700);
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    {
+        dvdc::ConvertSession session;
+        ct::Host host(session);
+        dvdc::JobInfo info = ct::DefaultInfo(DC_CODEC_WMV);
+        info.twoPass = 1;
+        ASSERT_TRUE(host.Start(host.Request(LongSource(), dir + "/pass1.wmv", info)));
+        ASSERT_TRUE(WaitProgress(host, 10));
+        session.Cancel();
+        session.CloseFile();   // nothing written yet: nothing to finish
+        EXPECT_FALSE(ct::FileExists(dir + "/pass1.wmv"));
+        EXPECT_TRUE(ct::ListDir(tmp).empty());   // the statistics went too
+        EXPECT_EQ(Ends(host.reports), 0);
+    }
+    {
+        // The first of two merged jobs ended; the instance closes before the
+        // second starts: what was converted is finished, not thrown away.
+        auto session = std::make_unique<dvdc::ConvertSession>();
+        ct::Host host(*session);
+        ct::SourceSpec spec;
+        ASSERT_TRUE(host.Start(host.Request(spec, dir + "/merged.mp4", ct::DefaultInfo(DC_CODEC_H264))));
+        ASSERT_TRUE(host.WaitEnd());
+        host.Forget();
+        session.reset();
+        EXPECT_NEAR(ct::Duration(dir + "/merged.mp4"), 2.0, 0.1);
+    }
 }
 
 TEST_F(RunControl, DamagedMiddleOfTheTitleIsSkipped)

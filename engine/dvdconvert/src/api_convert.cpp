@@ -1,5 +1,6 @@
 // Conversion operations of the C interface: settings, jobs, run control and
 // the host's side of the report queue.
+#include "convert_chain_reader.h"
 #include "convert_log.h"
 #include "convert_session.h"
 #include "instance.h"
@@ -13,6 +14,9 @@ namespace dvdc {
 void DestroyConvertSession(ConvertSession *session) { delete session; }
 
 namespace {
+
+// Enough of the next chapter for a range's last second of sound.
+constexpr int64_t kSoundAfterRange = 2 * 1024 * 1024;
 
 void LogSink(int level, const char *message) { Log(level, "%s", message); }
 
@@ -180,6 +184,13 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
                                       request.info.angle, error);
         if (!reader)
             return refuse(error.empty() ? "the title cannot be read" : error);
+        const TitleCatalogue &t = in->titles[size_t(request.info.title)];
+        if (request.info.lastChapter + 1 < int(t.chapterTimes.size())) {
+            std::string ignored;
+            auto after = OpenTitleReader(*in, request.info.title, request.info.lastChapter + 1,
+                                         request.info.lastChapter + 1, request.info.angle, ignored);
+            reader = std::make_unique<ChainedReader>(std::move(reader), std::move(after), kSoundAfterRange);
+        }
         request.readers.push_back(std::move(reader));
     }
     std::string error;
@@ -236,8 +247,10 @@ DVDCONVERT_API void Converter_DispatchReports(DCHandle h)
         Report report;
         if (!in->convert->reports.Pop(report))
             return;
-        if (report.progress < 0)
-            in->SetLastError(report.reason);
+        if (report.progress < 0) {
+            std::lock_guard lock(in->errorMutex);   // the job already logged it
+            in->lastError = report.reason;
+        }
         if (report.callback)
             report.callback(report.progress, report.state);
     }

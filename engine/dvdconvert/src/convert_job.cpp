@@ -1,5 +1,6 @@
 #include "convert_job.h"
 
+#include "convert_chain_reader.h"
 #include "convert_filters.h"
 #include "convert_log.h"
 
@@ -164,15 +165,29 @@ struct Job::Pass {
     FilterGraph audioGraph;
     std::string audioGraphFormat;
     int64_t audioOut = 0;      // samples the sound chain gave out in this job
+    int64_t nextAudioPts = AV_NOPTS_VALUE;   // where the next sound frame follows on
     int videoStream = -1, audioStream = -1, subStream = -1;
     AVRational videoTimeBase{1, 90000};
     int64_t zero = AV_NOPTS_VALUE;
     std::deque<PacketPtr> early;   // sound and subpictures read before the first picture
     int lastPercent = -1;
+    const ChainedReader *chain = nullptr;   // the range and the sound after it
+    int64_t videoEnd = AV_NOPTS_VALUE;      // end of the range's last picture packet
 
     Pass(Job &j, TitleReader &r, bool first)
-        : job(j), reader(r), firstOfTwo(first), packets(j.run_, kPacketQueue), frames(j.run_, kFrameQueue)
+        : job(j), reader(r), firstOfTwo(first), packets(j.run_, kPacketQueue), frames(j.run_, kFrameQueue),
+          chain(dynamic_cast<const ChainedReader *>(&r))
     {
+    }
+
+    int64_t lastPos = 0;   // parsed pictures may come without a position
+
+    bool AfterRange(const AVPacket *pkt)
+    {
+        if (pkt->pos >= 0)
+            lastPos = pkt->pos;
+        const int64_t start = chain ? chain->AfterStart() : -1;
+        return start >= 0 && lastPos >= start;
     }
     ~Pass()
     {
@@ -298,7 +313,7 @@ struct Job::Pass {
     {
         int rc = avcodec_send_packet(audioDec, pkt);
         if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) {
-            ConvertLog(1, "skipping damaged sound: %s", AvError(rc).c_str());
+            ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
             return true;
         }
         FramePtr frame(av_frame_alloc());
@@ -307,17 +322,23 @@ struct Job::Pass {
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
                 return true;
             if (rc < 0) {
-                ConvertLog(1, "skipping damaged sound: %s", AvError(rc).c_str());
+                ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
                 return true;
             }
-            const int64_t pts = frame->best_effort_timestamp;
+            int64_t pts = frame->best_effort_timestamp;
             if (pts == AV_NOPTS_VALUE) {
-                av_frame_unref(frame.get());
-                continue;
+                // Sound packets without a time (LPCM carries few) follow the previous ones.
+                if (nextAudioPts == AV_NOPTS_VALUE) {
+                    av_frame_unref(frame.get());
+                    continue;
+                }
+                frame->pts = nextAudioPts;
+            } else {
+                // "Ahead" moves the sound earlier against the picture.
+                const int64_t shifted = pts - int64_t(job.request_.settings.audioOffsetMs) * 90;
+                frame->pts = av_rescale(shifted, frame->sample_rate, 90000);
             }
-            // "Ahead" moves the sound earlier against the picture.
-            const int64_t shifted = pts - int64_t(job.request_.settings.audioOffsetMs) * 90;
-            frame->pts = av_rescale(shifted, frame->sample_rate, 90000);
+            nextAudioPts = frame->pts + frame->nb_samples;
             bool ok = FilterAudio(frame.get(), error);
             av_frame_unref(frame.get());
             if (!ok)
@@ -419,6 +440,7 @@ struct Job::Pass {
             if (zero == AV_NOPTS_VALUE) {
                 if (index == videoStream && (pkt->flags & AV_PKT_FLAG_KEY) && pkt->pts != AV_NOPTS_VALUE) {
                     zero = pkt->pts;
+                    ConvertLog(3, "time zero at %lld, %zu earlier packets", (long long)zero, early.size());
                 } else if (index != videoStream && early.size() < kEarlyPackets) {
                     early.emplace_back(av_packet_clone(pkt.get()));
                     av_packet_unref(pkt.get());
@@ -436,6 +458,20 @@ struct Job::Pass {
                 }
             }
             Rebase(pkt.get());
+            if (AfterRange(pkt.get())) {
+                // Beyond the range only its own sound is wanted.
+                const bool sound = index == audioStream && pkt->pts != AV_NOPTS_VALUE && videoEnd != AV_NOPTS_VALUE;
+                if (!sound || pkt->pts >= videoEnd) {
+                    av_packet_unref(pkt.get());
+                    if (sound)
+                        break;   // the range's sound is complete
+                    continue;
+                }
+            } else if (index == videoStream && pkt->pts != AV_NOPTS_VALUE) {
+                const int64_t end = pkt->pts + std::max<int64_t>(pkt->duration, 0);
+                if (videoEnd == AV_NOPTS_VALUE || end > videoEnd)
+                    videoEnd = end;
+            }
             if (index == videoStream) {
                 PacketPtr moved(av_packet_alloc());
                 av_packet_move_ref(moved.get(), pkt.get());

@@ -35,7 +35,8 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t 
                                                int sampleRate, int audioKbps, std::string &error)
 {
     struct stat st{};
-    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool existed = ::stat(path.c_str(), &st) == 0;
+    if (existed && S_ISDIR(st.st_mode)) {
         error = "the output path " + path + " names a folder";
         return nullptr;
     }
@@ -75,7 +76,8 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t 
         error = "cannot create " + path + ": " + AvError(rc);
         return nullptr;
     }
-    out->created_ = true;
+    // A failed file is removed, but never a device or pipe the path named.
+    out->created_ = !existed || S_ISREG(st.st_mode);
     AVDictionary *opts = nullptr;
     if (mp4)
         av_dict_set(&opts, "movflags", "+faststart", 0);
