@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "PictureBlock.h"
+
 #include <cstdlib>
 
 extern "C" {
@@ -9,20 +11,8 @@ extern "C" {
 
 namespace dvdc {
 
-DCPicture *NewPicture(int32_t width, int32_t height)
-{
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
-        return nullptr;
-    const size_t stride = size_t(width) * 4;
-    auto *p = static_cast<DCPicture *>(std::calloc(1, sizeof(DCPicture) + stride * size_t(height)));
-    if (!p)
-        return nullptr;
-    p->width = width;
-    p->height = height;
-    p->stride = int32_t(stride);
-    p->pixels = reinterpret_cast<uint32_t *>(p + 1);
-    return p;
-}
+DCPicture *NewPicture(int32_t width, int32_t height) { return pellavan::NewPictureBlock(width, height); }
+
 
 DCPicture *FrameToPicture(const AVFrame &frame, int32_t width, int32_t height, SwsContext *&scaler)
 {
