@@ -611,7 +611,9 @@ struct Job::Pass {
                     break;
                 }
                 dec->pkt_timebase = st->time_base;
-                dec->thread_count = 1;
+                // Next to a cheap encoder, decoding is the longest stage: give it slice threads.
+                dec->thread_count = job.request_.info.encoder == DC_CODEC_WMV ? 2 : 1;
+                dec->thread_type = FF_THREAD_SLICE;
                 int rc = avcodec_open2(dec, codec, nullptr);
                 if (rc < 0) {
                     error = "cannot open the picture decoder: " + AvError(rc);
