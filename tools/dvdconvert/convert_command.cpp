@@ -5,6 +5,7 @@
 #include "command.h"
 
 #include "dvdconvert.h"
+#include "engine_library.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -17,6 +18,10 @@
 namespace dvdconvert {
 
 namespace {
+
+// The loaded engine; the program does not link it (see engine_library.h).
+const EngineLibrary *g_engine = nullptr;
+
 
 struct Job {
     int title = 0;                   // 0-based
@@ -190,7 +195,7 @@ void WaitForEnd(DCHandle h)
         g_wake.wait_for(lock, std::chrono::milliseconds(200), [] { return g_woken; });
         g_woken = false;
         lock.unlock();
-        Converter_DispatchReports(h);
+        g_engine->Converter_DispatchReports(h);
     }
 }
 
@@ -219,25 +224,27 @@ int RunConvert(const std::vector<std::string> &args)
         PrintError(error);
         return kExitUsage;
     }
-    ShowEngineLog(false);
+    g_engine = LoadEngine();
+    if (!g_engine)
+        return kExitFailed;
 
-    DCHandle h = CreateConverter();
+    DCHandle h = g_engine->CreateConverter();
     struct Closer {
         DCHandle h;
-        ~Closer() { CloseConverter(h); }
+        ~Closer() { g_engine->CloseConverter(h); }
     } closer{h};
-    if (!Converter_OpenDVD(h, args[0].c_str(), 1)) {
-        PrintError("cannot open " + args[0] + ": " + Converter_GetLastError(h));
+    if (!g_engine->Converter_OpenDVD(h, args[0].c_str(), 1)) {
+        PrintError("cannot open " + args[0] + ": " + g_engine->Converter_GetLastError(h));
         return kExitNoDisc;
     }
-    Converter_SetWakeup(h, &Wake, nullptr);
+    g_engine->Converter_SetWakeup(h, &Wake, nullptr);
     g_twoPass = o.twoPass;
 
     const auto start = std::chrono::steady_clock::now();
     double fps = 0;
     for (size_t i = 0; i < jobs.size(); ++i) {
         Job &job = jobs[i];
-        const int chapters = Converter_GetChapterCount(h, job.title);
+        const int chapters = g_engine->Converter_GetChapterCount(h, job.title);
         if (job.last < 0)
             job.last = chapters - 1;
         if (chapters <= 0 || job.last >= chapters) {
@@ -248,9 +255,9 @@ int RunConvert(const std::vector<std::string> &args)
         int audio = o.audio;
         if (audio < 0) {
             audio = 0;
-            for (int a = 0; a < Converter_GetAudioCount(h, job.title); ++a) {
+            for (int a = 0; a < g_engine->Converter_GetAudioCount(h, job.title); ++a) {
                 TAudioInfo info{};
-                Converter_GetAudioInfo(h, job.title, a, &info);
+                g_engine->Converter_GetAudioInfo(h, job.title, a, &info);
                 if (info.listed && info.streamId) {
                     audio = info.streamId;
                     break;
@@ -259,46 +266,46 @@ int RunConvert(const std::vector<std::string> &args)
         }
         // The order the program pushes settings in.
         if (o.vkbps)
-            Converter_SetVideoCBRBitrate(h, o.vkbps);
+            g_engine->Converter_SetVideoCBRBitrate(h, o.vkbps);
         if (o.quality != 50)
-            Converter_SetVideoQuality(h, o.quality);
+            g_engine->Converter_SetVideoQuality(h, o.quality);
         if (o.akbps)
-            Converter_SetAudioBitrate(h, o.akbps);
+            g_engine->Converter_SetAudioBitrate(h, o.akbps);
         if (o.sampleRate)
-            Converter_SetAudioSamplerate(h, o.sampleRate);
+            g_engine->Converter_SetAudioSamplerate(h, o.sampleRate);
         if (o.volume != 1.0f)
-            Converter_SetSoundCof(h, o.volume);
-        if (!Converter_SetConvertInfo(h, job.title, job.first, job.last, o.width, o.height, audio, o.subtitle,
+            g_engine->Converter_SetSoundCof(h, o.volume);
+        if (!g_engine->Converter_SetConvertInfo(h, job.title, job.first, job.last, o.width, o.height, audio, o.subtitle,
                                       o.rateNum, o.rateDen, o.twoPass, o.codec, o.keepAspect, i == 0 ? 1 : 0,
                                       o.angle > 0 ? o.angle - 1 : 0, o.deinterlace)) {
-            PrintError(Converter_GetLastError(h));
+            PrintError(g_engine->Converter_GetLastError(h));
             return kExitNoSuchItem;
         }
         if (o.twoPass)
-            Converter_SetVideoCBRBitrate(h, 0);
-        Converter_SetCrops(h, o.crop[0], o.crop[1], o.crop[2], o.crop[3]);
-        Converter_SetSubtitleOffset(h, o.subX, o.subY);
-        Converter_SetImageParam(h, o.image[0], o.image[1], o.image[2], o.image[3]);
-        Converter_SetAudioOffset(h, o.audioOffset);
+            g_engine->Converter_SetVideoCBRBitrate(h, 0);
+        g_engine->Converter_SetCrops(h, o.crop[0], o.crop[1], o.crop[2], o.crop[3]);
+        g_engine->Converter_SetSubtitleOffset(h, o.subX, o.subY);
+        g_engine->Converter_SetImageParam(h, o.image[0], o.image[1], o.image[2], o.image[3]);
+        g_engine->Converter_SetAudioOffset(h, o.audioOffset);
 
         std::fprintf(stderr, "job %zu of %zu: title %d, chapters %d-%d\n", i + 1, jobs.size(), job.title + 1,
                      job.first + 1, job.last + 1);
         g_ended = g_failed = false;
         g_pass = 1;
-        if (!Converter_Convert(h, args[1].c_str(), &Report)) {
-            PrintError(Converter_GetLastError(h));
+        if (!g_engine->Converter_Convert(h, args[1].c_str(), &Report)) {
+            PrintError(g_engine->Converter_GetLastError(h));
             return kExitOutput;
         }
         WaitForEnd(h);
-        fps = Converter_GetEncodeFps(h);
+        fps = g_engine->Converter_GetEncodeFps(h);
         std::fprintf(stderr, "\n");
         if (g_failed) {
-            PrintError(std::string("job failed: ") + Converter_GetLastError(h));
-            Converter_CloseFile(h);
+            PrintError(std::string("job failed: ") + g_engine->Converter_GetLastError(h));
+            g_engine->Converter_CloseFile(h);
             return kExitFailed;
         }
     }
-    Converter_CloseFile(h);
+    g_engine->Converter_CloseFile(h);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("done: %s in %.2f s, %.1f frames per second\n", args[1].c_str(), seconds, fps);
     return kExitOk;
