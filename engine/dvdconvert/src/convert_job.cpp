@@ -24,13 +24,6 @@ namespace dvdc {
 
 namespace {
 
-std::string AvError(int rc)
-{
-    char msg[AV_ERROR_MAX_STRING_SIZE];
-    av_strerror(rc, msg, sizeof msg);
-    return msg;
-}
-
 constexpr size_t kPacketQueue = 48;   // compressed pictures between reading and decoding
 constexpr size_t kFrameQueue = 6;     // filtered pictures between decoding and encoding
 constexpr size_t kEarlyPackets = 4000;

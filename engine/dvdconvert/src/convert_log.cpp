@@ -1,6 +1,7 @@
 #include "convert_log.h"
 
 extern "C" {
+#include <libavutil/error.h>
 #include <libavutil/log.h>
 }
 
@@ -54,6 +55,13 @@ void ConvertLog(int level, const char *format, ...)
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     sink(level, text);
+}
+
+std::string AvError(int code)
+{
+    char msg[AV_ERROR_MAX_STRING_SIZE];
+    av_strerror(code, msg, sizeof msg);
+    return msg;
 }
 
 } // namespace dvdc

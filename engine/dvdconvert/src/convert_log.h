@@ -2,6 +2,8 @@
 // installs (the engine's process-wide log), so this code needs nothing else.
 #pragma once
 
+#include <string>
+
 namespace dvdc {
 
 using ConvertLogSink = void (*)(int level, const char *message);
@@ -14,5 +16,8 @@ void RouteLibraryLog();
 
 // level 0 = error, 1 = warning, 2 = information, 3 = debug.
 void ConvertLog(int level, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
+// The codec library's text for an error code.
+std::string AvError(int code);
 
 } // namespace dvdc

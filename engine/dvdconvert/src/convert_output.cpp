@@ -1,5 +1,7 @@
 #include "convert_output.h"
 
+#include "convert_log.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -19,13 +21,6 @@ extern "C" {
 namespace dvdc {
 
 namespace {
-
-std::string AvError(int rc)
-{
-    char msg[AV_ERROR_MAX_STRING_SIZE];
-    av_strerror(rc, msg, sizeof msg);
-    return msg;
-}
 
 
 } // namespace
