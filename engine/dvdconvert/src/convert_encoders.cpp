@@ -100,19 +100,30 @@ bool StatsAllowBitrate(const std::string &stats, int32_t kbps, int rateNum, int 
     return true;
 }
 
-AVCodecContext *OpenVideoEncoder(const VideoEncoderParams &p, std::string &error)
+namespace {
+
+// A fresh context for the named encoder, or nullptr with the reason.
+AVCodecContext *AllocEncoder(const char *name, std::string &error)
 {
-    const char *name = p.encoder == DC_CODEC_H264 ? "libx264" : p.encoder == DC_CODEC_MPEG4 ? "mpeg4" : "wmv2";
     const AVCodec *codec = avcodec_find_encoder_by_name(name);
     if (!codec) {
         error = std::string("the ") + name + " encoder is not available";
         return nullptr;
     }
     AVCodecContext *enc = avcodec_alloc_context3(codec);
-    if (!enc) {
+    if (!enc)
         error = "out of memory";
+    return enc;
+}
+
+} // namespace
+
+AVCodecContext *OpenVideoEncoder(const VideoEncoderParams &p, std::string &error)
+{
+    const char *name = p.encoder == DC_CODEC_H264 ? "libx264" : p.encoder == DC_CODEC_MPEG4 ? "mpeg4" : "wmv2";
+    AVCodecContext *enc = AllocEncoder(name, error);
+    if (!enc)
         return nullptr;
-    }
     enc->width = p.target.width;
     enc->height = p.target.height;
     enc->sample_aspect_ratio = AVRational{1, 1};
@@ -159,7 +170,7 @@ AVCodecContext *OpenVideoEncoder(const VideoEncoderParams &p, std::string &error
             enc->stats_in = av_strdup(stats.c_str());
         }
     }
-    int rc = avcodec_open2(enc, codec, &opts);
+    int rc = avcodec_open2(enc, enc->codec, &opts);
     av_dict_free(&opts);
     if (rc < 0) {
         char msg[AV_ERROR_MAX_STRING_SIZE];
@@ -175,16 +186,9 @@ AVCodecContext *OpenAudioEncoder(int32_t encoder, int sampleRate, int kbps, bool
                                  std::string &error)
 {
     const char *name = encoder == DC_CODEC_WMV ? "wmav2" : "aac";
-    const AVCodec *codec = avcodec_find_encoder_by_name(name);
-    if (!codec) {
-        error = std::string("the ") + name + " encoder is not available";
+    AVCodecContext *enc = AllocEncoder(name, error);
+    if (!enc)
         return nullptr;
-    }
-    AVCodecContext *enc = avcodec_alloc_context3(codec);
-    if (!enc) {
-        error = "out of memory";
-        return nullptr;
-    }
     enc->sample_fmt = AV_SAMPLE_FMT_FLTP;
     enc->sample_rate = sampleRate;
     av_channel_layout_default(&enc->ch_layout, 2);
@@ -194,7 +198,7 @@ AVCodecContext *OpenAudioEncoder(int32_t encoder, int sampleRate, int kbps, bool
         enc->profile = FF_PROFILE_AAC_LOW;
     if (globalHeader)
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int rc = avcodec_open2(enc, codec, nullptr);
+    int rc = avcodec_open2(enc, enc->codec, nullptr);
     if (rc < 0) {
         char msg[AV_ERROR_MAX_STRING_SIZE];
         av_strerror(rc, msg, sizeof msg);
