@@ -2,13 +2,9 @@
 // scripted or the real engine, prompts and drives answered by the test.
 #include "AuthoredDvd.h"
 #include "ScriptedEngine.h"
-#include "catalogue/CatalogueCommands.h"
+#include "MainWindowHarness.h"
 #include "catalogue/ChapterView.h"
 #include "catalogue/Unit3.h"
-#include "platform/Desktop.h"
-#include "shell/Prompts.h"
-#include "shell/Unit1.h"
-#include "shell/Windows.h"
 #include "widgets/BrambleForm.h"
 
 #include <gtest/gtest.h>
@@ -23,63 +19,21 @@ using namespace pellavan::testing;
 
 namespace {
 
-struct Prompts : UserPrompts {
-    QStringList messages;
-    QStringList reports;   // the property text each time the report is shown
-    int WarningQuestion(QWidget *, const QString &) override { return kAnswerNo; }
-    void Message(QWidget *, const QString &text) override { messages << text; }
-    void ErrorBox(QWidget *, const QString &text) override { messages << text; }
-    int ShowModal(QDialog *dialog) override
-    {
-        if (auto *report = qobject_cast<TForm3 *>(dialog))
-            reports << report->dvdinfo->toPlainText();
-        return QDialog::Rejected;
-    }
-};
-
-struct NoDesktop : Desktop {
-    void OpenUrl(const QString &) override {}
-    void OpenFolder(const QString &) override {}
-    bool DocumentOpenerPresent() override { return false; }
-    bool HelpViewerPresent() override { return false; }
-    bool OpenDocument(const QString &) override { return false; }
-};
-
-struct NoDrives : DriveSystem {
-    std::vector<std::string> OpticalDrives() override { return {}; }
-    DriveProbe Probe(const std::string &) override { return {}; }
-};
-
-// A fresh home folder, as a new user has, and the eight windows.
-struct MainWindowFixture : ::testing::Test {
-    DvdFolder home;
-    QByteArray oldHome = qgetenv("HOME");
-    Prompts prompts;
-    NoDesktop desktop;
-    NoDrives drives;
+// The windows over a scripted or the real engine; the property report's
+// text is kept each time it is shown.
+struct MainWindowFixture : ::testing::Test, MainWindowHarness {
+    QStringList reports;
     ScriptedEngine engine;                       // outlives the windows
     std::unique_ptr<ConverterEngine> library;
 
-    void Start(ConverterEngine &engine)
+    MainWindowFixture()
     {
-        qputenv("HOME", home.dir.string().c_str());
-        MainWindowServices s;
-        s.engine = &engine;
-        s.prompts = &prompts;
-        s.desktop = &desktop;
-        s.drives = &drives;
-        CreateAllWindows(s);
-        frmmain->show();
+        prompts.onModal = [this](QDialog *dialog) {
+            if (auto *report = qobject_cast<TForm3 *>(dialog))
+                reports << report->dvdinfo->toPlainText();
+        };
     }
-    void TearDown() override
-    {
-        DestroyAllWindows();
-        qputenv("HOME", oldHome);
-    }
-    void ChooseFolder(const std::string &path)
-    {
-        frmmain->DiscCommands().host().chooseFolder = [path](const QString &) { return QString::fromStdString(path); };
-    }
+    void TearDown() override { Stop(); }
 };
 
 } // namespace
@@ -136,8 +90,8 @@ TEST_F(MainWindowFixture, NewUserOpensAnAuthoredFolderWithTheRealEngine)
     EXPECT_EQ(tree.Selected(), tree.NodeAt(1));
 
     frmmain->DVDProperty1Click();
-    ASSERT_EQ(prompts.reports.size(), 1);
-    QStringList lines = prompts.reports[0].split('\n');
+    ASSERT_EQ(reports.size(), 1);
+    QStringList lines = reports[0].split('\n');
     EXPECT_EQ(lines.value(2), "Total Title Num:2");
     EXPECT_TRUE(lines.contains("Total Chapter Num:3"));
     EXPECT_TRUE(lines.contains("Audio01:Language:fr Format:AC3 SamepleRate:48000 Channel:1"));

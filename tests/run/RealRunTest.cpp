@@ -1,5 +1,6 @@
 // Runs on the real engine over an authored test disc: the files a run makes
 // are real videos with the names, sizes and lengths the run asked for.
+#include "StandIns.h"
 #include "catalogue/Catalogue.h"
 #include "run/RunControl.h"
 
@@ -15,6 +16,7 @@
 #include <thread>
 
 using namespace pellavan;
+using namespace pellavan::testing;
 
 namespace {
 
@@ -45,11 +47,6 @@ struct QuietView : RunView {
     bool ShutdownWhenDone() const override { return false; }
     void ClearShutdownWhenDone() override {}
     void OpenOutputFolder() override {}
-};
-
-struct NoPower : PowerControl {
-    std::string CanPowerOff() override { return "no"; }
-    void PowerOff() override { ADD_FAILURE() << "power-off"; }
 };
 
 ConversionRun *g_run = nullptr;

@@ -1,0 +1,84 @@
+// The real main window and its dialogs for a test: a fresh home folder, as a
+// new user has, message boxes recorded and answered "No", and the quiet
+// stand-ins for the desktop, the drives and the power-off.
+#pragma once
+
+#include "StandIns.h"
+#include "catalogue/CatalogueCommands.h"
+#include "shell/Prompts.h"
+#include "shell/Unit1.h"
+#include "shell/Windows.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <string>
+
+namespace pellavan::testing {
+
+struct RecordedPrompts : UserPrompts {
+    QStringList messages;                      // messages and error boxes, in order
+    std::function<void(QDialog *)> onModal;    // sees each dialog before it is "closed"
+    int WarningQuestion(QWidget *, const QString &) override { return kAnswerNo; }
+    void Message(QWidget *, const QString &text) override { messages << text; }
+    void ErrorBox(QWidget *, const QString &text) override { messages << text; }
+    int ShowModal(QDialog *dialog) override
+    {
+        if (onModal)
+            onModal(dialog);
+        return QDialog::Rejected;
+    }
+};
+
+class MainWindowHarness {
+public:
+    QTemporaryDir home;
+    RecordedPrompts prompts;
+    NoDesktop desktop;
+    NoDrives drives;
+    NoPower power;
+
+    ~MainWindowHarness() { Stop(); }
+
+    // Creates the eight windows over `engine` and shows the main window.
+    void Start(ConverterEngine &engine)
+    {
+        m_oldHome = qgetenv("HOME");
+        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+        MainWindowServices s;
+        s.engine = &engine;
+        s.prompts = &prompts;
+        s.desktop = &desktop;
+        s.drives = &drives;
+        s.power = &power;
+        CreateAllWindows(s);
+        m_started = true;
+        frmmain->show();
+    }
+    void Stop()
+    {
+        if (!m_started)
+            return;
+        m_started = false;
+        DestroyAllWindows();
+        qputenv("HOME", m_oldHome);
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+    }
+    // The folder that "Open DVD Folder" is given.
+    void ChooseFolder(const std::string &path)
+    {
+        frmmain->DiscCommands().host().chooseFolder = [path](const QString &) {
+            return QString::fromStdString(path);
+        };
+    }
+
+private:
+    bool m_started = false;
+    QByteArray m_oldHome, m_oldConfig;
+};
+
+} // namespace pellavan::testing
