@@ -39,6 +39,7 @@ public:
     NoDesktop desktop;
     NoDrives drives;
     NoPower power;
+    QString appPath;   // the program's folder (its "Skin" folder inside); empty: the test's own
 
     ~MainWindowHarness() { Stop(); }
 
@@ -55,6 +56,7 @@ public:
         s.desktop = &desktop;
         s.drives = &drives;
         s.power = &power;
+        s.appPath = appPath;
         CreateAllWindows(s);
         m_started = true;
         frmmain->show();

@@ -1,0 +1,301 @@
+// The whole program on the real engine, once per output profile: a user
+// opens the authored NTSC test disc as a folder, keeps two chapters of one
+// title and a whole other title, picks the profile in the profile box, sets
+// the output folder and presses Convert.  Every file made must be what the
+// profile's defaults promise, as ffprobe reads it, and must decode cleanly.
+#include "MainWindowHarness.h"
+#include "catalogue/ChapterView.h"
+#include "run/RunControl.h"
+#include "settings/Profiles.h"
+#include "settings/SettingsHost.h"
+#include "settings/adv.h"
+#include "widgets/BrambleForm.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+using namespace pellavan;
+using namespace pellavan::testing;
+
+// Readable failure messages.
+void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+constexpr double kNtscRate = 30000.0 / 1001.0;
+
+// The jobs and the source frames each covers (the test disc's layout is
+// fixed by make-test-discs.sh).
+struct ExpectedFile {
+    const char *stem;   // after the disc name
+    int sourceFrames;
+};
+constexpr ExpectedFile kFiles[] = {
+    {"_Title01_01", 45},        // chapter 1 of title 1
+    {"_Title01_02", 30},        // chapter 2 of title 1
+    {"_Title03", 30 + 36},      // title 3 whole: 16:9, mono AC3 made stereo
+};
+
+// What a profile's defaults select, read from the one profile table.
+struct ProfileTarget {
+    const Profile *profile;
+    SizeItem size;
+    RateItem rate;
+    int sampleRate;
+    const EncoderItem *encoder;
+};
+
+ProfileTarget TargetOf(int number)
+{
+    const Profile &p = Profiles()[size_t(number)];
+    return {&p, p.sizes[size_t(p.defaults.size)], p.rates[size_t(p.defaults.rate)],
+            SampleRates()[size_t(p.defaults.sampleRate)].hz, &Encoders()[size_t(p.defaults.encoder)]};
+}
+
+// The run's output, as text, or empty when the tool could not be run.
+QString RunTool(const QString &program, const QStringList &args, QString *errors = nullptr)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(120000))
+        return {};
+    if (errors)
+        *errors = QString::fromUtf8(p.readAllStandardError());
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QJsonObject ProbeFile(const QString &file)
+{
+    const QString json = RunTool("ffprobe", {"-v", "error", "-of", "json", "-show_entries",
+                                         "format=format_name,duration:stream=codec_type,codec_name,profile,"
+                                         "level,width,height,sample_rate,channels,start_time",
+                                         file});
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+}
+
+QJsonObject Stream(const QJsonObject &probe, const QString &type)
+{
+    for (const QJsonValue &s : probe["streams"].toArray())
+        if (s["codec_type"].toString() == type)
+            return s.toObject();
+    return {};
+}
+
+struct Packet {
+    double pts;
+    double duration;   // 0 where the container keeps none
+};
+
+// The packets of one stream ("v:0", "a:0") in presentation order, in seconds.
+std::vector<Packet> Packets(const QString &file, const char *stream)
+{
+    const QString csv = RunTool("ffprobe", {"-v", "error", "-select_streams", stream, "-show_entries",
+                                            "packet=pts_time,duration_time", "-of", "csv=p=0", file});
+    std::vector<Packet> packets;
+    for (const QString &line : csv.split('\n', Qt::SkipEmptyParts)) {
+        const QStringList f = line.trimmed().split(',');
+        packets.push_back({f.value(0).toDouble(), f.value(1).toDouble()});
+    }
+    std::sort(packets.begin(), packets.end(), [](const Packet &a, const Packet &b) { return a.pts < b.pts; });
+    return packets;
+}
+
+class ProfileEndToEnd : public ::testing::TestWithParam<int>, public MainWindowHarness {
+protected:
+    std::unique_ptr<ConverterEngine> library;
+    QTemporaryDir out;
+    QString outFolder;
+
+    void SetUp() override
+    {
+        const QString disc = QStringLiteral(TEST_DISCS "/ntsc");
+        if (!QFile::exists(disc + "/VIDEO_TS/VIDEO_TS.IFO"))
+            GTEST_SKIP() << "test disc not made";
+        ASSERT_TRUE(out.isValid());
+        outFolder = out.path() + "/";
+        appPath = QStringLiteral(SOURCE_RESOURCES);
+        library = CreateLibraryEngine();
+        ASSERT_TRUE(library);
+        Start(*library);
+        // The buttons take the pointer only where they have been painted.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frmmain));
+        QCoreApplication::processEvents();
+        ChooseFolder(disc.toStdString());
+    }
+    void TearDown() override
+    {
+        SetFolderChooser({});
+        Stop();
+    }
+
+    ChapterView &Tree() { return *frmmain->chapterview; }
+    TreeNode &Title(int i) { return *frmmain->Disc.tree.DiscNode()->children.at(size_t(i)); }
+
+    // A left click on a node's check box, as the pointer gives it.
+    void ClickBox(TreeNode &node)
+    {
+        Tree().scrollTo(Tree().TreeModel()->IndexOf(&node));
+        const QRect box = Tree().CheckBoxRect(node);
+        ASSERT_FALSE(box.isEmpty()) << node.label;
+        ASSERT_EQ(Tree().HitAt(box.center()).part, HitPart::CheckBox) << node.label;
+        QTest::mouseClick(Tree().viewport(), Qt::LeftButton, {}, box.center());
+    }
+
+    // Home, then down to the profile, as the keyboard picks it in the box.
+    void ChooseProfile(int number)
+    {
+        QComboBox *box = frmmain->profilecom;
+        QTest::keyClick(box, Qt::Key_End);
+        QTest::keyClick(box, Qt::Key_Home);
+        for (int i = 0; i < number; ++i)
+            QTest::keyClick(box, Qt::Key_Down);
+    }
+
+    // Clicks Convert and plays the UI thread until the run is over.
+    bool ConvertAndWait(int seconds)
+    {
+        EXPECT_TRUE(frmmain->btnconvert->isEnabled());
+        EXPECT_TRUE(frmmain->btnconvert->isVisible());
+        QTest::mouseClick(frmmain->btnconvert, Qt::LeftButton);
+        EXPECT_TRUE(frmmain->Conversion().RunOn()) << "Convert did not start a run";
+        return QTest::qWaitFor([] { return !frmmain->Conversion().RunOn(); }, seconds * 1000);
+    }
+};
+
+TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
+{
+    const int number = GetParam();
+    const ProfileTarget t = TargetOf(number);
+    const double rate = t.rate.num < 0 ? kNtscRate : double(t.rate.num) / t.rate.den;
+
+    frmmain->OpenDVDFolder1Click();
+    ASSERT_EQ(frmmain->Disc.tree.DiscNode()->children.size(), 3u);
+    ASSERT_EQ(frmmain->Disc.tree.DiscNode()->label, "Unknow Disc");
+
+    // Title 1 comes checked: leaving out its third chapter keeps chapters 1
+    // and 2 as jobs of their own; title 3 is added whole.
+    Tree().expand(Tree().TreeModel()->IndexOf(&Title(0)));
+    ASSERT_TRUE(Title(0).children.at(2)->IsChapter());
+    ClickBox(*Title(0).children.at(2));
+    ClickBox(Title(2));
+    ASSERT_FALSE(IsChecked(Title(0).state));
+    ASSERT_TRUE(IsChecked(Title(2).state));
+
+    ChooseProfile(number);
+    ASSERT_EQ(frmmain->profilecom->currentIndex(), number);
+    // The profile's defaults are what the Advanced Settings dialog shows.
+    EXPECT_EQ(frmmain->profilecom->toolTip(), QString::fromUtf8(t.profile->description));
+    EXPECT_EQ(frmadv->formatcom->currentText(), QString::fromUtf8(t.encoder->text));
+    EXPECT_EQ(frmadv->sizecom->currentText(), QString::fromUtf8(t.size.text));
+    EXPECT_EQ(frmadv->cvfrate->currentText(), QString::fromUtf8(t.rate.text));
+    EXPECT_EQ(frmadv->casamlerate->currentText(), QString::number(t.sampleRate) + "Hz");
+
+    const QString folder = outFolder;
+    SetFolderChooser([folder](QWidget *, const QString &) { return std::optional<QString>(folder); });
+    frmmain->EfolderButton->trigger();
+    ASSERT_EQ(frmmain->Efolder->text(), outFolder);
+
+    ASSERT_TRUE(ConvertAndWait(600)) << "the run did not end";
+    EXPECT_EQ(frmmain->statusinfo->text(), QString::fromLatin1(kJobFinishedText));
+    // No message or error box on the way; only the start-up's drive scan,
+    // which finds no drive here, may have spoken.
+    QStringList messages = prompts.messages;
+    messages.removeAll(QStringLiteral("No DVD Media Find."));
+    EXPECT_EQ(messages, QStringList());
+
+    const QString ext = QString::fromUtf8(t.encoder->extension);
+    QStringList names;
+    for (const ExpectedFile &f : kFiles)
+        names << "Unknow Disc" + QString::fromUtf8(f.stem) + ext;
+    // Only the files of the jobs: no pass statistics or other leftovers.
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
+
+    const bool wmv = ext == ".wmv";
+    const bool h264 = t.encoder->codec == Encoders()[0].codec;
+    for (size_t i = 0; i < std::size(kFiles); ++i) {
+        const QString file = outFolder + names[int(i)];
+        SCOPED_TRACE(file.toStdString());
+        const QJsonObject probe = ProbeFile(file);
+        const QJsonObject v = Stream(probe, "video"), a = Stream(probe, "audio");
+        ASSERT_FALSE(v.isEmpty());
+        ASSERT_FALSE(a.isEmpty());
+
+        EXPECT_TRUE(probe["format"]["format_name"].toString().contains(wmv ? "asf" : "mp4"))
+            << probe["format"]["format_name"].toString().toStdString();
+        EXPECT_EQ(v["codec_name"].toString(), wmv ? "wmv2" : h264 ? "h264" : "mpeg4");
+        if (h264) {
+            EXPECT_TRUE(v["profile"].toString().contains("Baseline")) << v["profile"].toString().toStdString();
+            // Level 3.0 holds 1620 macroblocks a frame and 40500 a second.
+            const double mbs = std::ceil(t.size.width / 16.0) * std::ceil(t.size.height / 16.0);
+            if (mbs <= 1620 && mbs * rate <= 40500) {
+                EXPECT_LE(v["level"].toInt(), 30);
+            }
+        }
+        if (!wmv && !h264) {
+            EXPECT_EQ(v["profile"].toString(), "Simple Profile");
+        }
+        EXPECT_EQ(v["width"].toInt(), t.size.width);
+        EXPECT_EQ(v["height"].toInt(), t.size.height);
+
+        EXPECT_EQ(a["codec_name"].toString(), wmv ? "wmav2" : "aac");
+        EXPECT_EQ(a["sample_rate"].toString().toInt(), t.sampleRate);
+        EXPECT_EQ(a["channels"].toInt(), 2);
+
+        // Constant rate: every picture one frame interval after the one before.
+        const double source = kFiles[i].sourceFrames / kNtscRate;
+        const double frame = 1.0 / rate;
+        const std::vector<Packet> pictures = Packets(file, "v:0");
+        ASSERT_GE(pictures.size(), 2u);
+        EXPECT_NEAR(double(pictures.size()), source * rate, 1.0);
+        const double tick = wmv ? 0.001 : 0.0001;   // ASF keeps milliseconds
+        int uneven = 0;
+        for (size_t k = 1; k < pictures.size(); ++k)
+            uneven += std::fabs(pictures[k].pts - pictures[k - 1].pts - frame) > tick ? 1 : 0;
+        EXPECT_EQ(uneven, 0) << "pictures off the constant rate";
+
+        // Lengths within a frame of the source, give or take one block of
+        // sound for the sound encoder's priming.  An ASF file cannot hold a
+        // time before 0, so there every stream moves later by that priming;
+        // the reader gives every stream the file's one length, so the end is
+        // the picture's start plus that length.
+        const std::vector<Packet> sound = Packets(file, "a:0");
+        ASSERT_FALSE(sound.empty());
+        const double block = sound.front().duration;
+        const double start = v["start_time"].toString().toDouble();
+        const double slack = frame + block;
+        EXPECT_NEAR(start, a["start_time"].toString().toDouble(), block + tick);
+        EXPECT_NEAR(probe["format"]["duration"].toString().toDouble() - start, source, slack);
+        EXPECT_NEAR(pictures.back().pts + frame - start, source, slack);
+        EXPECT_NEAR(sound.back().pts + sound.back().duration - start, source, slack);
+
+        QString errors;
+        RunTool("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"}, &errors);
+        EXPECT_EQ(errors, "");
+    }
+}
+
+std::string ProfileName(const ::testing::TestParamInfo<int> &info)
+{
+    const ProfileTarget t = TargetOf(info.param);
+    return "Profile" + std::to_string(info.param) + "_" + std::string(t.encoder->extension + 1) + "_" +
+           std::to_string(t.size.width) + "x" + std::to_string(t.size.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProfile, ProfileEndToEnd, ::testing::Range(0, kProfileCount), ProfileName);
+
+} // namespace
