@@ -44,11 +44,12 @@ constexpr double kNtscRate = 30000.0 / 1001.0;
 struct ExpectedFile {
     const char *stem;   // after the disc name
     int sourceFrames;
+    bool widescreen;   // 16:9: letterboxed into the profile's 4:3 frame sizes
 };
 constexpr ExpectedFile kFiles[] = {
-    {"_Title01_01", 45},        // chapter 1 of title 1
-    {"_Title01_02", 30},        // chapter 2 of title 1
-    {"_Title03", 30 + 36},      // title 3 whole: 16:9, mono AC3 made stereo
+    {"_Title01_01", 45, false},       // chapter 1 of title 1
+    {"_Title01_02", 30, false},       // chapter 2 of title 1
+    {"_Title03", 30 + 36, true},      // title 3 whole: mono AC3 made stereo
 };
 
 // What a profile's defaults select, read from the one profile table.
@@ -83,7 +84,7 @@ QJsonObject ProbeFile(const QString &file)
 {
     const QString json = RunTool("ffprobe", {"-v", "error", "-of", "json", "-show_entries",
                                          "format=format_name,duration:stream=codec_type,codec_name,profile,"
-                                         "level,width,height,sample_rate,channels,start_time",
+                                         "level,width,height,sample_rate,channels,start_time,bit_rate",
                                          file});
     return QJsonDocument::fromJson(json.toUtf8()).object();
 }
@@ -113,6 +114,23 @@ std::vector<Packet> Packets(const QString &file, const char *stream)
     }
     std::sort(packets.begin(), packets.end(), [](const Packet &a, const Packet &b) { return a.pts < b.pts; });
     return packets;
+}
+
+// Mean brightness of each row of the first picture, 0..255.
+std::vector<double> FirstPictureRows(const QString &file, int width)
+{
+    QProcess p;
+    p.start("ffmpeg", {"-v", "error", "-i", file, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", "-"});
+    p.waitForFinished(120000);
+    const QByteArray bytes = p.readAllStandardOutput();
+    std::vector<double> rows;
+    for (qsizetype at = 0; width > 0 && at + width <= bytes.size(); at += width) {
+        double sum = 0;
+        for (qsizetype x = 0; x < width; ++x)
+            sum += uint8_t(bytes[at + x]);
+        rows.push_back(sum / width);
+    }
+    return rows;
 }
 
 class ProfileEndToEnd : public ::testing::TestWithParam<int>, public MainWindowHarness {
@@ -252,9 +270,25 @@ TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
         EXPECT_EQ(v["width"].toInt(), t.size.width);
         EXPECT_EQ(v["height"].toInt(), t.size.height);
 
+        // Keep aspect ratio is on in every profile: a 16:9 title gets black
+        // bars above and below, a 4:3 one fills the frame.
+        const std::vector<double> rows = FirstPictureRows(file, t.size.width);
+        ASSERT_EQ(rows.size(), size_t(t.size.height));
+        const double middle = rows[rows.size() / 2];
+        EXPECT_GT(middle, 40);
+        for (double edge : {rows.front(), rows.back()}) {
+            if (kFiles[i].widescreen)
+                EXPECT_LT(edge, 20);
+            else
+                EXPECT_GT(edge, 40);
+        }
+
         EXPECT_EQ(a["codec_name"].toString(), wmv ? "wmav2" : "aac");
         EXPECT_EQ(a["sample_rate"].toString().toInt(), t.sampleRate);
         EXPECT_EQ(a["channels"].toInt(), 2);
+        // The sound's bit rate is the profile's; AAC varies a little around it.
+        const int audioKbps = t.profile->audioRates[size_t(t.profile->defaults.audio)].kbps;
+        EXPECT_NEAR(a["bit_rate"].toString().toDouble() / 1000.0, audioKbps, audioKbps * (wmv ? 0.01 : 0.2));
 
         // Constant rate: every picture one frame interval after the one before.
         const double source = kFiles[i].sourceFrames / kNtscRate;
