@@ -68,16 +68,22 @@ ProfileTarget TargetOf(int number)
             SampleRates()[size_t(p.defaults.sampleRate)].hz, &Encoders()[size_t(p.defaults.encoder)]};
 }
 
-// The run's output, as text, or empty when the tool could not be run.
-QString RunTool(const QString &program, const QStringList &args, QString *errors = nullptr)
+struct ToolRun {
+    bool ok = false;   // ran and exited with 0
+    QString out, errors;
+};
+
+ToolRun RunTool(const QString &program, const QStringList &args)
 {
     QProcess p;
     p.start(program, args);
+    ToolRun r;
     if (!p.waitForFinished(120000))
-        return {};
-    if (errors)
-        *errors = QString::fromUtf8(p.readAllStandardError());
-    return QString::fromUtf8(p.readAllStandardOutput());
+        return r;
+    r.ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 QJsonObject ProbeFile(const QString &file)
@@ -85,7 +91,7 @@ QJsonObject ProbeFile(const QString &file)
     const QString json = RunTool("ffprobe", {"-v", "error", "-of", "json", "-show_entries",
                                          "format=format_name,duration:stream=codec_type,codec_name,profile,"
                                          "level,width,height,sample_rate,channels,start_time,bit_rate",
-                                         file});
+                                         file}).out;
     return QJsonDocument::fromJson(json.toUtf8()).object();
 }
 
@@ -106,7 +112,7 @@ struct Packet {
 std::vector<Packet> Packets(const QString &file, const char *stream)
 {
     const QString csv = RunTool("ffprobe", {"-v", "error", "-select_streams", stream, "-show_entries",
-                                            "packet=pts_time,duration_time", "-of", "csv=p=0", file});
+                                            "packet=pts_time,duration_time", "-of", "csv=p=0", file}).out;
     std::vector<Packet> packets;
     for (const QString &line : csv.split('\n', Qt::SkipEmptyParts)) {
         const QStringList f = line.trimmed().split(',');
@@ -317,9 +323,9 @@ TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
         EXPECT_NEAR(pictures.back().pts + frame - start, source, slack);
         EXPECT_NEAR(sound.back().pts + sound.back().duration - start, source, slack);
 
-        QString errors;
-        RunTool("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"}, &errors);
-        EXPECT_EQ(errors, "");
+        const ToolRun decode = RunTool("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"});
+        EXPECT_TRUE(decode.ok);
+        EXPECT_EQ(decode.errors, "");
     }
 }
 
