@@ -43,13 +43,15 @@ constexpr double kNtscRate = 30000.0 / 1001.0;
 // fixed by make-test-discs.sh).
 struct ExpectedFile {
     const char *stem;   // after the disc name
+    int title;
+    int chapter;        // -1: the whole title
     int sourceFrames;
-    bool widescreen;   // 16:9: letterboxed into the profile's 4:3 frame sizes
+    bool widescreen;    // 16:9: letterboxed into the profile's 4:3 frame sizes
 };
 constexpr ExpectedFile kFiles[] = {
-    {"_Title01_01", 45, false},       // chapter 1 of title 1
-    {"_Title01_02", 30, false},       // chapter 2 of title 1
-    {"_Title03", 30 + 36, true},      // title 3 whole: mono AC3 made stereo
+    {"_Title01_01", 0, 0, 45, false},
+    {"_Title01_02", 0, 1, 30, false},
+    {"_Title03", 2, -1, 30 + 36, true},   // mono AC3 made stereo
 };
 
 // What a profile's defaults select, read from the one profile table.
@@ -210,6 +212,13 @@ TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
     frmmain->OpenDVDFolder1Click();
     ASSERT_EQ(frmmain->Disc.tree.DiscNode()->children.size(), 3u);
     ASSERT_EQ(frmmain->Disc.tree.DiscNode()->label, "Unknow Disc");
+    // The catalogue agrees with the authored layout the checks rest on.
+    for (const ExpectedFile &f : kFiles) {
+        const TTitleInfo &title = frmmain->Disc.info.titles.at(size_t(f.title));
+        const int ms = f.chapter < 0 ? title.playTime : title.chapterTimes.at(size_t(f.chapter));
+        EXPECT_NEAR(ms, f.sourceFrames * 1000 / kNtscRate, 2) << f.stem;
+        EXPECT_EQ(title.video.aspectCode == 3, f.widescreen) << f.stem;
+    }
 
     // Title 1 comes checked: leaving out its third chapter keeps chapters 1
     // and 2 as jobs of their own; title 3 is added whole.
@@ -234,7 +243,7 @@ TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
     frmmain->EfolderButton->trigger();
     ASSERT_EQ(frmmain->Efolder->text(), outFolder);
 
-    ASSERT_TRUE(ConvertAndWait(600)) << "the run did not end";
+    ASSERT_TRUE(ConvertAndWait(240)) << "the run did not end";
     EXPECT_EQ(frmmain->statusinfo->text(), QString::fromLatin1(kJobFinishedText));
     // No message or error box on the way; only the start-up's drive scan,
     // which finds no drive here, may have spoken.
