@@ -27,6 +27,10 @@ namespace {
 constexpr size_t kPacketQueue = 48;   // compressed pictures between reading and decoding
 constexpr size_t kFrameQueue = 6;     // filtered pictures between decoding and encoding
 constexpr size_t kEarlyPackets = 4000;
+// A subpicture is multiplexed up to about this long (90 kHz ticks) after the
+// pictures it is shown on, as those travel ahead of their time to fill the
+// picture decoder's buffer.
+constexpr int64_t kSubpictureLead = 90000;
 
 struct PacketDeleter {
     void operator()(AVPacket *p) const { av_packet_free(&p); }
@@ -163,6 +167,11 @@ struct Job::Pass {
     AVRational videoTimeBase{1, 90000};
     int64_t zero = AV_NOPTS_VALUE;
     std::deque<PacketPtr> early;   // sound and subpictures read before the first picture
+    // With a subpicture stream, pictures wait here until the reading has gone
+    // kSubpictureLead past them, so every subpicture they show is decoded
+    // before the decoding thread blends them.
+    std::deque<PacketPtr> held;
+    int64_t readThrough = AV_NOPTS_VALUE;   // the latest time read in any stream
     int lastPercent = -1;
     const ChainedReader *chain = nullptr;   // the range and the sound after it
     int64_t videoEnd = AV_NOPTS_VALUE;      // end of the range's last picture packet
@@ -451,6 +460,8 @@ struct Job::Pass {
                 }
             }
             Rebase(pkt.get());
+            if (pkt->pts != AV_NOPTS_VALUE && (readThrough == AV_NOPTS_VALUE || pkt->pts > readThrough))
+                readThrough = pkt->pts;
             if (AfterRange(pkt.get())) {
                 // Beyond the range only its own sound is wanted.
                 const bool sound = index == audioStream && pkt->pts != AV_NOPTS_VALUE && videoEnd != AV_NOPTS_VALUE;
@@ -468,15 +479,20 @@ struct Job::Pass {
             if (index == videoStream) {
                 PacketPtr moved(av_packet_alloc());
                 av_packet_move_ref(moved.get(), pkt.get());
-                if (!packets.Push(std::move(moved)))
+                if (!PushPicture(std::move(moved)))
                     break;
             } else {
                 PacketPtr moved(av_packet_alloc());
                 av_packet_move_ref(moved.get(), pkt.get());
                 ok = HandleOther(std::move(moved), error);
+                if (ok && !ReleasePictures(false))
+                    break;
             }
             ReportProgress();
         }
+        if (!job.run_.Aborted())
+            ReleasePictures(true);
+        held.clear();
         packets.Close();
         if (ok && !job.run_.Aborted() && zero == AV_NOPTS_VALUE) {
             error = "the title holds no picture";
@@ -491,6 +507,31 @@ struct Job::Pass {
             }
         }
         return ok;
+    }
+
+    // False when the job was stopped.
+    bool PushPicture(PacketPtr pkt)
+    {
+        // The subpicture stream may show up in the data only after the first pictures.
+        if (job.request_.info.subtitleStream == 0)
+            return packets.Push(std::move(pkt));
+        held.push_back(std::move(pkt));
+        return ReleasePictures(false);
+    }
+
+    bool ReleasePictures(bool all)
+    {
+        while (!held.empty()) {
+            const int64_t pts = held.front()->pts;
+            // A picture without a time follows the one before it.
+            if (!all && pts != AV_NOPTS_VALUE && (readThrough == AV_NOPTS_VALUE || pts + kSubpictureLead > readThrough))
+                break;
+            PacketPtr p = std::move(held.front());
+            held.pop_front();
+            if (!packets.Push(std::move(p)))
+                return false;
+        }
+        return true;
     }
 
     void Rebase(AVPacket *pkt) const
