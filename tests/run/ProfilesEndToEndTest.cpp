@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 using namespace pellavan;
@@ -41,18 +43,25 @@ constexpr double kNtscRate = 30000.0 / 1001.0;
 
 // The jobs and the source frames each covers (the test disc's layout is
 // fixed by make-test-discs.sh).
+// Every title has its own colour, and a white bar across the top of the
+// picture grows 100 source pixels a second of the title (16 at its start);
+// the first subtitle stream shows a white box at the start of each chapter.
 struct ExpectedFile {
     const char *stem;   // after the disc name
     int title;
     int chapter;        // -1: the whole title
     int sourceFrames;
     bool widescreen;    // 16:9: letterboxed into the profile's 4:3 frame sizes
+    QRgb colour;
+    double startSeconds;   // where in its title the file starts
 };
 constexpr ExpectedFile kFiles[] = {
-    {"_Title01_01", 0, 0, 45, false},
-    {"_Title01_02", 0, 1, 30, false},
-    {"_Title03", 2, -1, 30 + 36, true},   // mono AC3 made stereo
+    {"_Title01_01", 0, 0, 45, false, qRgb(255, 0, 0), 0},
+    {"_Title01_02", 0, 1, 30, false, qRgb(255, 0, 0), 45 / kNtscRate},
+    {"_Title03", 2, -1, 30 + 36, true, qRgb(0, 128, 0), 0},   // mono AC3 made stereo
 };
+constexpr int kSourceWidth = 720, kSourceHeight = 480;
+constexpr QPoint kSubtitleCentre{160, 120};   // in source pixels
 
 // What a profile's defaults select, read from the one profile table.
 struct ProfileTarget {
@@ -124,21 +133,32 @@ std::vector<Packet> Packets(const QString &file, const char *stream)
     return packets;
 }
 
-// Mean brightness of each row of the first picture, 0..255.
-std::vector<double> FirstPictureRows(const QString &file, int width)
+// The first picture of a file.
+QImage FirstPicture(const QString &file, int width, int height)
 {
     QProcess p;
-    p.start("ffmpeg", {"-v", "error", "-i", file, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", "-"});
+    p.start("ffmpeg", {"-v", "error", "-i", file, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     p.waitForFinished(120000);
     const QByteArray bytes = p.readAllStandardOutput();
-    std::vector<double> rows;
-    for (qsizetype at = 0; width > 0 && at + width <= bytes.size(); at += width) {
-        double sum = 0;
-        for (qsizetype x = 0; x < width; ++x)
-            sum += uint8_t(bytes[at + x]);
-        rows.push_back(sum / width);
-    }
-    return rows;
+    if (bytes.size() != qsizetype(width) * height * 3)
+        return {};
+    return QImage(reinterpret_cast<const uchar *>(bytes.constData()), width, height, width * 3,
+                  QImage::Format_RGB888)
+        .copy();
+}
+
+bool Near(QRgb a, QRgb b, int tolerance)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+int CountInRow(const QImage &picture, int y, QRgb colour)
+{
+    int n = 0;
+    for (int x = 0; x < picture.width(); ++x)
+        n += Near(picture.pixel(x, y), colour, 40) ? 1 : 0;
+    return n;
 }
 
 class ProfileEndToEnd : public ::testing::TestWithParam<int>, public MainWindowHarness {
@@ -285,18 +305,34 @@ TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
         EXPECT_EQ(v["width"].toInt(), t.size.width);
         EXPECT_EQ(v["height"].toInt(), t.size.height);
 
-        // Keep aspect ratio is on in every profile: a 16:9 title gets black
-        // bars above and below, a 4:3 one fills the frame.
-        const std::vector<double> rows = FirstPictureRows(file, t.size.width);
-        ASSERT_EQ(rows.size(), size_t(t.size.height));
-        const double middle = rows[rows.size() / 2];
-        EXPECT_GT(middle, 40);
-        for (double edge : {rows.front(), rows.back()}) {
-            if (kFiles[i].widescreen)
-                EXPECT_LT(edge, 20);
-            else
-                EXPECT_GT(edge, 40);
+        // The first picture.  Keep aspect ratio is on in every profile: a
+        // 16:9 title gets black bars above and below, a 4:3 one fills the
+        // frame.  Then the title's colour, the time bar at the file's start
+        // (a wrong title or chapter shows here) and the burned-in subtitle.
+        const ExpectedFile &expected = kFiles[i];
+        const QImage picture = FirstPicture(file, t.size.width, t.size.height);
+        ASSERT_FALSE(picture.isNull());
+        const int w = picture.width(), h = picture.height();
+        int top = 0;
+        while (top < h / 2 && CountInRow(picture, top, qRgb(0, 0, 0)) == w)
+            ++top;
+        int bottom = h;
+        while (bottom > h / 2 && CountInRow(picture, bottom - 1, qRgb(0, 0, 0)) == w)
+            --bottom;
+        if (expected.widescreen) {
+            // 16:9 in 4:3: a quarter of the height in bars, half of it above.
+            EXPECT_NEAR(top, h / 8, 2);
+            EXPECT_NEAR(h - bottom, h / 8, 2);
+        } else {
+            EXPECT_EQ(top, 0);
+            EXPECT_EQ(bottom, h);
         }
+        const double sx = double(w) / kSourceWidth, sy = double(bottom - top) / kSourceHeight;
+        EXPECT_TRUE(Near(picture.pixel(w * 3 / 4, (top + bottom) / 2), expected.colour, 40));
+        const double bar = (16 + expected.startSeconds * 100) * sx;
+        EXPECT_NEAR(CountInRow(picture, top + 2, qRgb(255, 255, 255)), bar, 0.03 * w);
+        EXPECT_TRUE(Near(picture.pixel(int(kSubtitleCentre.x() * sx), top + int(kSubtitleCentre.y() * sy)),
+                         qRgb(255, 255, 255), 40));
 
         EXPECT_EQ(a["codec_name"].toString(), wmv ? "wmav2" : "aac");
         EXPECT_EQ(a["sample_rate"].toString().toInt(), t.sampleRate);
