@@ -5,6 +5,7 @@
 #include "instance.h"
 #include "title_reader.h"
 
+#include <dvdread/ifo_types.h>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -210,6 +211,28 @@ TEST(Robustness, IfosTruncatedAtEvery512ByteBoundary)
             CloseConverter(h);
         }
     }
+}
+
+// libdvdread leaks the attribute table when a title set's record cannot be
+// read; under LeakSanitizer this test catches a disc that gets through.
+TEST(Robustness, TitleSetAttributesPastTheEndAreRefused)
+{
+    DiscCopy disc("ntsc");
+    std::vector<uint8_t> ifo = disc.Read("VIDEO_TS.IFO");
+    const size_t at = offsetof(vmgi_mat_t, vts_atrt);
+    ASSERT_GT(ifo.size(), at + 4);
+    const size_t table = size_t(ifo[at] << 24 | ifo[at + 1] << 16 | ifo[at + 2] << 8 | ifo[at + 3]) * 2048;
+    ASSERT_GT(ifo.size(), table + 16);
+    const uint32_t past = uint32_t(ifo.size() - table - 100);   // the record's 542 bytes run off the end
+    for (int i = 0; i < 4; ++i)
+        ifo[table + 8 + size_t(i)] = uint8_t(past >> (24 - 8 * i));
+    disc.Write("VIDEO_TS.IFO", ifo);
+    disc.Write("VIDEO_TS.BUP", ifo);
+    DCHandle h = CreateConverter();
+    EXPECT_FALSE(Converter_OpenDVD(h, disc.Root().c_str(), 1));
+    EXPECT_NE(std::string(Converter_GetLastError(h)).find("title set attributes"), std::string::npos)
+        << Converter_GetLastError(h);
+    CloseConverter(h);
 }
 
 TEST(Robustness, MissingOrShortVobsReadWhatIsThere)
