@@ -235,6 +235,31 @@ TEST(Robustness, TitleSetAttributesPastTheEndAreRefused)
     CloseConverter(h);
 }
 
+// Without libdvdcss an encrypted disc's IFOs read fine but its packs stay
+// scrambled; the test marks the first title's video packets scrambled as
+// such a disc leaves them.
+TEST(Robustness, ScrambledPacksWithoutKeysRefuseTheDiscWithAReason)
+{
+    DiscCopy disc("ntsc");
+    std::vector<uint8_t> vob = disc.Read("VTS_01_1.VOB");
+    ASSERT_GT(vob.size(), size_t(64 * 2048));
+    int marked = 0;
+    for (size_t i = 0; i + 7 < 64 * 2048; ++i)
+        if (vob[i] == 0 && vob[i + 1] == 0 && vob[i + 2] == 1 && vob[i + 3] == 0xE0 && (vob[i + 6] & 0xC0) == 0x80) {
+            vob[i + 6] |= 0x10;   // PES scrambling control '01'
+            ++marked;
+        }
+    ASSERT_GT(marked, 0);
+    disc.Write("VTS_01_1.VOB", vob);
+    LogCapture log;
+    DCHandle h = CreateConverter();
+    EXPECT_FALSE(Converter_OpenDVD(h, disc.Root().c_str(), 1));
+    EXPECT_NE(std::string(Converter_GetLastError(h)).find("encrypted"), std::string::npos)
+        << Converter_GetLastError(h);
+    EXPECT_EQ(Converter_GetTitleCount(h), 0);
+    CloseConverter(h);
+}
+
 TEST(Robustness, MissingOrShortVobsReadWhatIsThere)
 {
     DiscCopy disc("ntsc");
