@@ -8,6 +8,7 @@ packages=(
   libdvdread-dev libdvdnav-dev
   libavcodec-dev libavformat-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
   ffmpeg dvdauthor lsdvd genisoimage
   xdg-utils
 )

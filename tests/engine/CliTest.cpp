@@ -18,7 +18,7 @@ const QString kCli = ENGINE_CLI;
 
 TEST(Cli, InfoPrintsTheEngineCatalogue)
 {
-    for (const char *name : {"ntsc", "pal.iso"}) {
+    for (const char *name : {"ntsc", "ntsc.iso", "pal", "pal.iso"}) {
         SCOPED_TRACE(name);
         QByteArray out;
         ASSERT_EQ(enginetest::Run(kCli, {"info", QString::fromStdString(Disc(name))}, &out), 0);

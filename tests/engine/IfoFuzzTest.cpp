@@ -1,10 +1,9 @@
 // Random bytes in the IFO files, with a fixed seed and a bounded number of
 // rounds (ENGINE_FUZZ_ROUNDS sets another): opening, every query, a preview
 // and reading every title must survive each of them.  Run under the
-// sanitizers this is the fuzzing of the IFO path.
+// sanitizers as well; fuzz/ holds the coverage-guided fuzzer.
 #include "EngineTestSupport.h"
-#include "instance.h"
-#include "title_reader.h"
+#include "ExerciseDisc.h"
 
 #include <gtest/gtest.h>
 
@@ -19,40 +18,6 @@ int Rounds()
 {
     const char *env = std::getenv("ENGINE_FUZZ_ROUNDS");
     return env ? std::atoi(env) : 150;
-}
-
-void Exercise(DCHandle h)
-{
-    int titles = Converter_GetTitleCount(h);
-    for (int t = 0; t < titles; ++t) {
-        int chapters = Converter_GetChapterCount(h, t);
-        for (int c = 0; c < chapters; ++c)
-            Converter_GetChapterPlayTime(h, t, c);
-        TVideoInfo v;
-        Converter_GetVideoInfo(h, t, &v);
-        for (int a = 0; a < Converter_GetAudioCount(h, t); ++a) {
-            TAudioInfo info;
-            Converter_GetAudioInfo(h, t, a, &info);
-            EXPECT_EQ(info.language[31], 0);
-        }
-        for (int s = 0; s < Converter_GetSubCount(h, t); ++s) {
-            TSubInfo info;
-            Converter_GetSubInfo(h, t, s, &info);
-            EXPECT_EQ(info.language[31], 0);
-        }
-        Converter_BeginPreview(h, t, 1);
-        Converter_GetPreview2(h, nullptr, 0);
-        Converter_FreePicture(Converter_GetPreview2(h, nullptr, 1));
-        Converter_EndPreview(h);
-        std::string error;
-        if (chapters > 0) {
-            auto reader = dvdc::OpenTitleReader(*dvdc::FindInstance(h), t, 0, chapters - 1,
-                                                Converter_GetAngleCount(h, t) - 1, error);
-            std::vector<uint8_t> buffer(1 << 16);
-            for (int guard = 0; reader && guard < 1000 && reader->Read(buffer.data(), int(buffer.size())) > 0; ++guard) {
-            }
-        }
-    }
 }
 
 void Fuzz(const char *disc, const std::vector<std::string> &ifos, uint32_t seed)
@@ -80,7 +45,7 @@ void Fuzz(const char *disc, const std::vector<std::string> &ifos, uint32_t seed)
         DCHandle h = CreateConverter();
         if (Converter_OpenDVD(h, copy.Root().c_str(), 1)) {
             ++opened;
-            Exercise(h);
+            EXPECT_TRUE(ExerciseDisc(h)) << "round " << round;
         }
         CloseConverter(h);
         copy.Write(ifos[which] + ".IFO", originals[which]);

@@ -5,6 +5,7 @@
 #include "instance.h"
 #include "title_reader.h"
 
+#include <dvdread/ifo_types.h>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -210,6 +211,53 @@ TEST(Robustness, IfosTruncatedAtEvery512ByteBoundary)
             CloseConverter(h);
         }
     }
+}
+
+// libdvdread leaks the attribute table when a title set's record cannot be
+// read; under LeakSanitizer this test catches a disc that gets through.
+TEST(Robustness, TitleSetAttributesPastTheEndAreRefused)
+{
+    DiscCopy disc("ntsc");
+    std::vector<uint8_t> ifo = disc.Read("VIDEO_TS.IFO");
+    const size_t at = offsetof(vmgi_mat_t, vts_atrt);
+    ASSERT_GT(ifo.size(), at + 4);
+    const size_t table = size_t(ifo[at] << 24 | ifo[at + 1] << 16 | ifo[at + 2] << 8 | ifo[at + 3]) * 2048;
+    ASSERT_GT(ifo.size(), table + 16);
+    const uint32_t past = uint32_t(ifo.size() - table - 100);   // the record's 542 bytes run off the end
+    for (int i = 0; i < 4; ++i)
+        ifo[table + 8 + size_t(i)] = uint8_t(past >> (24 - 8 * i));
+    disc.Write("VIDEO_TS.IFO", ifo);
+    disc.Write("VIDEO_TS.BUP", ifo);
+    DCHandle h = CreateConverter();
+    EXPECT_FALSE(Converter_OpenDVD(h, disc.Root().c_str(), 1));
+    EXPECT_NE(std::string(Converter_GetLastError(h)).find("title set attributes"), std::string::npos)
+        << Converter_GetLastError(h);
+    CloseConverter(h);
+}
+
+// Without libdvdcss an encrypted disc's IFOs read fine but its packs stay
+// scrambled; the test marks the first title's video packets scrambled as
+// such a disc leaves them.
+TEST(Robustness, ScrambledPacksWithoutKeysRefuseTheDiscWithAReason)
+{
+    DiscCopy disc("ntsc");
+    std::vector<uint8_t> vob = disc.Read("VTS_01_1.VOB");
+    ASSERT_GT(vob.size(), size_t(64 * 2048));
+    int marked = 0;
+    for (size_t i = 0; i + 7 < 64 * 2048; ++i)
+        if (vob[i] == 0 && vob[i + 1] == 0 && vob[i + 2] == 1 && vob[i + 3] == 0xE0 && (vob[i + 6] & 0xC0) == 0x80) {
+            vob[i + 6] |= 0x10;   // PES scrambling control '01'
+            ++marked;
+        }
+    ASSERT_GT(marked, 0);
+    disc.Write("VTS_01_1.VOB", vob);
+    LogCapture log;
+    DCHandle h = CreateConverter();
+    EXPECT_FALSE(Converter_OpenDVD(h, disc.Root().c_str(), 1));
+    EXPECT_NE(std::string(Converter_GetLastError(h)).find("encrypted"), std::string::npos)
+        << Converter_GetLastError(h);
+    EXPECT_EQ(Converter_GetTitleCount(h), 0);
+    CloseConverter(h);
 }
 
 TEST(Robustness, MissingOrShortVobsReadWhatIsThere)

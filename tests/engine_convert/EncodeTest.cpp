@@ -40,6 +40,9 @@ struct CodecCase {
     int sampleRate;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const CodecCase &c, std::ostream *os) { *os << c.video << " in " << c.format; }
+
 class PerCodec : public EncodeTest, public ::testing::WithParamInterface<CodecCase> {};
 
 TEST_P(PerCodec, OutputPlaysWithTheRightFormatPictureAndSound)

@@ -23,6 +23,7 @@ enum ExitCode {
     kExitNoDisc = 3,       // the source cannot be opened as a DVD
     kExitNoSuchItem = 4,   // title, chapter or stream out of range
     kExitOutput = 5,       // the output file cannot be written
+    kExitInterrupted = 130, // stopped by SIGINT or SIGTERM (the file holds what was done)
 };
 
 // args: what follows the subcommand name.  Returns an ExitCode.

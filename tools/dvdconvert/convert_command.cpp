@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -52,6 +53,23 @@ int g_progress = 0, g_state = 0;
 bool g_ended = false, g_failed = false;
 int g_pass = 1;
 int g_twoPass = 0;
+
+// Set by SIGINT or SIGTERM; the wait below looks at it at least every 200 ms.
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+// The first Ctrl-C stops the conversion and finishes the file; the handler
+// then resets itself, so a second one ends the process at once.
+void CatchInterrupts()
+{
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 void Wake(void *)
 {
@@ -121,6 +139,17 @@ bool ParseJob(const std::string &text, Job &job)
     return true;
 }
 
+bool IsValuedOption(const std::string &name)
+{
+    static const char *const kNames[] = {"--codec",     "--size",    "--rate",     "--vbitrate", "--abitrate",
+                                          "--samplerate", "--audio",  "--subtitle", "--angle",    "--quality",
+                                          "--audio-offset", "--volume", "--crop",   "--image",    "--subtitle-offset"};
+    for (const char *n : kNames)
+        if (name == n)
+            return true;
+    return false;
+}
+
 bool ParseOptions(const std::vector<std::string> &args, size_t from, Options &o, std::string &error)
 {
     for (size_t i = from; i < args.size(); ++i) {
@@ -140,8 +169,13 @@ bool ParseOptions(const std::vector<std::string> &args, size_t from, Options &o,
             o.keepAspect = 1;
         else if (name == "--deinterlace")
             o.deinterlace = 1;
-        else if (!value(v))
-            ok = false;
+        else if (!IsValuedOption(name)) {
+            error = "unknown option " + name;
+            return false;
+        } else if (!value(v)) {
+            error = name + " needs a value";
+            return false;
+        }
         else if (name == "--codec")
             ok = ParseInt(v, o.codec) && (o.codec == 0 || o.codec == 2 || o.codec == 3);
         else if (name == "--size")
@@ -175,10 +209,6 @@ bool ParseOptions(const std::vector<std::string> &args, size_t from, Options &o,
                 o.image[k] = std::strtof(parts[size_t(k)].c_str(), nullptr);
         } else if (name == "--subtitle-offset")
             ok = ParseList(v, ',', 2, parts) && ParseInt(parts[0], o.subX) && ParseInt(parts[1], o.subY);
-        else {
-            error = "unknown option " + name;
-            return false;
-        }
         if (!ok) {
             error = "bad value for " + name;
             return false;
@@ -187,10 +217,10 @@ bool ParseOptions(const std::vector<std::string> &args, size_t from, Options &o,
     return true;
 }
 
-// Dispatches reports until the job ends.
+// Dispatches reports until the job ends or the user interrupts.
 void WaitForEnd(DCHandle h)
 {
-    while (!g_ended) {
+    while (!g_ended && !g_interrupted) {
         std::unique_lock<std::mutex> lock(g_mutex);
         g_wake.wait_for(lock, std::chrono::milliseconds(200), [] { return g_woken; });
         g_woken = false;
@@ -239,6 +269,7 @@ int RunConvert(const std::vector<std::string> &args)
     }
     g_engine->Converter_SetWakeup(h, &Wake, nullptr);
     g_twoPass = o.twoPass;
+    CatchInterrupts();
 
     const auto start = std::chrono::steady_clock::now();
     double fps = 0;
@@ -299,6 +330,12 @@ int RunConvert(const std::vector<std::string> &args)
         WaitForEnd(h);
         fps = g_engine->Converter_GetEncodeFps(h);
         std::fprintf(stderr, "\n");
+        if (g_interrupted && !g_ended) {
+            g_engine->Converter_CancelConvert(h);
+            g_engine->Converter_CloseFile(h);
+            PrintError("interrupted: " + args[1] + " holds what was converted");
+            return kExitInterrupted;
+        }
         if (g_failed) {
             PrintError(std::string("job failed: ") + g_engine->Converter_GetLastError(h));
             g_engine->Converter_CloseFile(h);

@@ -33,7 +33,8 @@ int Usage()
     std::fprintf(stderr,
                  "\nSOURCE: a DVD folder (or its VIDEO_TS folder), an ISO image or a DVD drive.\n"
                  "exit codes: 0 done, 1 failed, 2 wrong arguments, 3 no readable DVD,\n"
-                 "            4 no such title or stream, 5 output not written\n");
+                 "            4 no such title or stream, 5 output not written,\n"
+                 "            130 interrupted (the file holds what was converted)\n");
     return kExitUsage;
 }
 

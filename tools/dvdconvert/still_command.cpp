@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include <dlfcn.h>
 #include <png.h>
 
 #include "engine_library.h"
@@ -14,17 +15,45 @@ namespace dvdconvert {
 
 namespace {
 
+// libpng is loaded here, not linked: `info` must start as fast as it can,
+// and only this command writes pictures.  Two calls of its simplified
+// interface are all it needs.
+struct PngLibrary {
+    decltype(&png_image_write_to_file) write = nullptr;
+    decltype(&png_image_free) free = nullptr;
+};
+
+const PngLibrary *LoadPng()
+{
+    static PngLibrary png;
+    static const bool loaded = [] {
+        void *lib = dlopen("libpng16.so.16", RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return false;
+        png.write = reinterpret_cast<decltype(png.write)>(dlsym(lib, "png_image_write_to_file"));
+        png.free = reinterpret_cast<decltype(png.free)>(dlsym(lib, "png_image_free"));
+        return png.write && png.free;
+    }();
+    return loaded ? &png : nullptr;
+}
+
 // PNG through libpng; false when it cannot be written.
 bool WritePng(const DCPicture &picture, const std::string &path)
 {
+    const PngLibrary *png = LoadPng();
+    if (!png) {
+        const char *why = dlerror();
+        PrintError(std::string("cannot load libpng: ") + (why ? why : "missing functions"));
+        return false;
+    }
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = png_uint_32(picture.width);
     image.height = png_uint_32(picture.height);
     image.format = PNG_FORMAT_BGRA;   // 0xAARRGGBB words in little-endian memory
     static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pixels are native-endian words");
-    int ok = png_image_write_to_file(&image, path.c_str(), 0, picture.pixels, picture.stride, nullptr);
-    png_image_free(&image);
+    int ok = png->write(&image, path.c_str(), 0, picture.pixels, picture.stride, nullptr);
+    png->free(&image);
     return ok != 0;
 }
 

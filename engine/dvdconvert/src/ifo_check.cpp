@@ -61,6 +61,25 @@ bool EntriesFit(const std::vector<uint8_t> &b, size_t pointer, size_t entrySize,
     return true;
 }
 
+// Every title set's attribute record lies inside the file: libdvdread leaks
+// the table when one of them cannot be read.
+bool AttributesInside(const std::vector<uint8_t> &b, std::string &why)
+{
+    uint32_t sector = Be32(b, offsetof(vmgi_mat_t, vts_atrt));
+    if (sector == 0)
+        return true;
+    size_t start = size_t(sector) * kSector;
+    size_t count = Be16(b, start);
+    why = "the title set attributes lie beyond the end of the file";
+    if (start + VTS_ATRT_SIZE + count * 4 > b.size())
+        return false;
+    for (size_t i = 0; i < count; ++i)
+        if (start + Be32(b, start + VTS_ATRT_SIZE + i * 4) + VTS_ATTRIBUTES_SIZE > b.size())
+            return false;
+    why.clear();
+    return true;
+}
+
 // Every part of a PGC that libdvdread reads lies inside the file.
 bool PgcInside(const std::vector<uint8_t> &b, size_t at, std::string &why)
 {
@@ -163,7 +182,7 @@ IfoState CheckIfo(const std::vector<uint8_t> &b, int titleSet, std::string &why)
         if (!EntriesFit(b, offsetof(vmgi_mat_t, tt_srpt), 12, "the title table", why))
             return IfoState::Unsafe;
         if ((firstPlay != 0 && !PgcInside(b, firstPlay, why)) ||
-            !MenuTablesInside(b, offsetof(vmgi_mat_t, vmgm_pgci_ut), why))
+            !MenuTablesInside(b, offsetof(vmgi_mat_t, vmgm_pgci_ut), why) || !AttributesInside(b, why))
             return IfoState::Unsafe;
     } else {
         const Table tables[] = {
