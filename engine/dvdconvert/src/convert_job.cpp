@@ -31,6 +31,7 @@ constexpr size_t kEarlyPackets = 4000;
 // pictures it is shown on, as those travel ahead of their time to fill the
 // picture decoder's buffer.
 constexpr int64_t kSubpictureLead = 90000;
+constexpr size_t kHeldPictures = 120;   // well over a second of pictures
 
 struct PacketDeleter {
     void operator()(AVPacket *p) const { av_packet_free(&p); }
@@ -524,7 +525,9 @@ struct Job::Pass {
         while (!held.empty()) {
             const int64_t pts = held.front()->pts;
             // A picture without a time follows the one before it.
-            if (!all && pts != AV_NOPTS_VALUE && (readThrough == AV_NOPTS_VALUE || pts + kSubpictureLead > readThrough))
+            // A damaged time far ahead must not hold the whole title back.
+            if (!all && pts != AV_NOPTS_VALUE && held.size() <= kHeldPictures &&
+                (readThrough == AV_NOPTS_VALUE || pts + kSubpictureLead > readThrough))
                 break;
             PacketPtr p = std::move(held.front());
             held.pop_front();
