@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 using namespace enginetest;
@@ -233,6 +234,44 @@ TEST(Robustness, TitleSetAttributesPastTheEndAreRefused)
     EXPECT_NE(std::string(Converter_GetLastError(h)).find("title set attributes"), std::string::npos)
         << Converter_GetLastError(h);
     CloseConverter(h);
+}
+
+// The engine checks a folder's IFOs itself before libdvdread parses them: it
+// must look at the very file libdvdread will open, whatever its case and
+// wherever libdvdread looks first (the folder itself, then VIDEO_TS).
+TEST(Robustness, FolderFilesAreCheckedWhereLibdvdreadFindsThem)
+{
+    {
+        DiscCopy disc("ntsc");
+        for (const char *ext : {".IFO", ".BUP"})
+            ASSERT_EQ(std::rename(disc.File(std::string("VTS_01_0") + ext).c_str(),
+                                  disc.File(std::string("vts_01_0") + (ext[1] == 'I' ? ".ifo" : ".bup")).c_str()),
+                      0);
+        DCHandle h = OpenConverter(disc.Root());
+        ASSERT_NE(h, 0u);
+        EXPECT_EQ(Converter_GetTitleCount(h), 3);
+        EXPECT_EQ(Converter_GetChapterCount(h, 0), 3);   // read from the lower-case file
+        CloseConverter(h);
+    }
+    {
+        // A damaged VIDEO_TS.IFO beside the folder is the one libdvdread reads.
+        DiscCopy disc("ntsc");
+        std::vector<uint8_t> ifo = disc.Read("VIDEO_TS.IFO");
+        ASSERT_GT(ifo.size(), size_t(4096));
+        ifo.resize(ifo.size() - 2048);   // its last tables now lie past the end
+        for (const char *name : {"/VIDEO_TS.IFO", "/VIDEO_TS.BUP"}) {
+            FILE *f = std::fopen((disc.Root() + name).c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            std::fwrite(ifo.data(), 1, ifo.size(), f);
+            std::fclose(f);
+        }
+        LogCapture log;
+        DCHandle h = CreateConverter();
+        EXPECT_FALSE(Converter_OpenDVD(h, disc.Root().c_str(), 1));
+        EXPECT_NE(std::string(Converter_GetLastError(h)).find("damaged"), std::string::npos)
+            << Converter_GetLastError(h);
+        CloseConverter(h);
+    }
 }
 
 // Without libdvdcss an encrypted disc's IFOs read fine but its packs stay

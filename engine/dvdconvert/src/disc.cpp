@@ -4,8 +4,10 @@
 
 #include <dvdread/ifo_types.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -54,6 +56,36 @@ bool HasVideoTs(const std::string &dir)
     }
     closedir(d);
     return found;
+}
+
+std::string Upper(std::string s)
+{
+    for (char &c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Adds the entries of `dir` by upper-case name; a name listed before keeps
+// its place, as does the first of a name within `dir`.
+void ListFiles(const std::string &dir, std::map<std::string, std::string> &files)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return;
+    while (dirent *e = readdir(d))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, ".."))
+            files.emplace(Upper(e->d_name), dir + "/" + e->d_name);
+    closedir(d);
+}
+
+std::string IfoName(int titleSet, bool backup)
+{
+    char name[16];
+    if (titleSet == 0)
+        std::snprintf(name, sizeof name, "VIDEO_TS.%s", backup ? "BUP" : "IFO");
+    else
+        std::snprintf(name, sizeof name, "VTS_%02d_0.%s", titleSet, backup ? "BUP" : "IFO");
+    return name;
 }
 
 } // namespace
@@ -111,8 +143,15 @@ std::unique_ptr<Disc> Disc::Open(const std::string &root, std::string &error)
         error = "cannot open the disc at " + root;
         return nullptr;
     }
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        // Where libdvdread looks for a disc file, in its order.
+        ListFiles(path, disc->m_folderFiles);
+        ListFiles(path + "/VIDEO_TS", disc->m_folderFiles);
+        ListFiles(path + "/video_ts", disc->m_folderFiles);
+    }
     std::string why;
-    if (!IfoSafeToOpen(disc->m_reader, 0, why)) {
+    if (!IfoSafeToOpen(disc->IfoFiles(), 0, why)) {
         error = "the disc's VIDEO_TS.IFO is damaged (" + why + "): " + root;
         return nullptr;
     }
@@ -139,7 +178,7 @@ const ifo_handle_t *Disc::Vts(int titleSet)
         return it->second.get();
     IfoPtr ifo;
     std::string why;
-    if (titleSet >= 1 && titleSet <= 99 && !IfoSafeToOpen(m_reader, titleSet, why)) {
+    if (titleSet >= 1 && titleSet <= 99 && !IfoSafeToOpen(IfoFiles(), titleSet, why)) {
         Log(1, "title set %d: damaged IFO (%s)", titleSet, why.c_str());
     } else if (titleSet >= 1 && titleSet <= 99) {
         ifo.reset(ifoOpen(m_reader, titleSet));
@@ -151,6 +190,73 @@ const ifo_handle_t *Disc::Vts(int titleSet)
     if (!ifo)
         Log(1, "title set %d cannot be read", titleSet);
     return m_vts.emplace(titleSet, std::move(ifo)).first->second.get();
+}
+
+std::string Disc::FolderFile(const std::string &upperName) const
+{
+    auto it = m_folderFiles.find(upperName);
+    return it == m_folderFiles.end() ? std::string() : it->second;
+}
+
+IfoFileReader Disc::IfoFiles() const
+{
+    if (m_folderFiles.empty())
+        return LibdvdreadIfoFiles(m_reader);
+    return [this](int titleSet, bool backup, std::vector<uint8_t> &bytes) {
+        const std::string path = FolderFile(IfoName(titleSet, backup));
+        FILE *f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+        if (!f)
+            return false;
+        struct stat st;
+        bytes.clear();
+        if (fstat(fileno(f), &st) == 0 && st.st_size > 0 && size_t(st.st_size) <= kMaxIfoBytes) {
+            bytes.resize(size_t(st.st_size) / 2048 * 2048);   // whole sectors, as libdvdread counts them
+            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+        }
+        std::fclose(f);
+        return true;
+    };
+}
+
+int Disc::ReadTitleBlocks(int titleSet, uint32_t sector, int count, uint8_t *buffer) const
+{
+    if (m_folderFiles.empty()) {
+        dvd_file_t *file = DVDOpenFile(m_reader, titleSet, DVD_READ_TITLE_VOBS);
+        if (!file)
+            return -1;
+        ssize_t got = DVDReadBlocks(file, static_cast<int>(sector), size_t(count), buffer);
+        DVDCloseFile(file);
+        return int(got);
+    }
+    // The title VOBs VTS_nn_1 to VTS_nn_9 follow one another, each a whole
+    // number of blocks, as libdvdread joins them.
+    uint64_t first = 0;
+    int read = 0;
+    for (int part = 1; part <= 9 && read < count; ++part) {
+        char name[16];
+        std::snprintf(name, sizeof name, "VTS_%02d_%d.VOB", titleSet, part);
+        const std::string path = FolderFile(name);
+        struct stat st;
+        if (path.empty() || stat(path.c_str(), &st) != 0)
+            break;
+        const uint64_t blocks = uint64_t(st.st_size) / 2048;
+        const uint64_t want = uint64_t(sector) + uint64_t(read);
+        if (want < first + blocks) {
+            FILE *f = std::fopen(path.c_str(), "rb");
+            if (!f)
+                return read > 0 ? read : -1;
+            const uint64_t n = std::min<uint64_t>(uint64_t(count - read), first + blocks - want);
+            size_t got = 0;
+            if (fseeko(f, off_t((want - first) * 2048), SEEK_SET) == 0)
+                got = std::fread(buffer + size_t(read) * 2048, 2048, size_t(n), f);
+            std::fclose(f);
+            read += int(got);
+            if (got < n)
+                break;
+        }
+        first += blocks;
+    }
+    return first == 0 && read == 0 ? -1 : read;
 }
 
 } // namespace dvdc

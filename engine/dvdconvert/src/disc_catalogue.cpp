@@ -4,6 +4,8 @@
 #include "ifo_catalogue.h"
 #include "pack.h"
 
+#include <vector>
+
 namespace dvdc {
 
 namespace {
@@ -20,17 +22,15 @@ bool ScrambledWithoutKeys(Disc &disc, const std::vector<TitleCatalogue> &titles)
         std::string why;
         if (!vts || !FindChapterCells(*vts, t.vtsTitle, 0, 0, cells, why) || cells.cells.empty())
             continue;
-        dvd_file_t *file = DVDOpenFile(disc.Reader(), t.titleSet, DVD_READ_TITLE_VOBS);
-        if (!file)
-            return false;
         constexpr int kBlocks = 8;
-        static thread_local uint8_t buffer[kBlocks * kBlockSize];
+        std::vector<uint8_t> buffer(kBlocks * kBlockSize);
         uint32_t start = cells.pgc->cell_playback[cells.cells.front()].first_sector;
-        ssize_t got = DVDReadBlocks(file, static_cast<int>(start), kBlocks, buffer);
-        DVDCloseFile(file);
+        const int got = disc.ReadTitleBlocks(t.titleSet, start, kBlocks, buffer.data());
+        if (got < 0)
+            return false;
         bool scrambled = false;
-        for (ssize_t b = 0; b < got; ++b)
-            ForEachPes(buffer + b * kBlockSize, [&](const PesPacket &p) { scrambled |= p.scrambled; });
+        for (int b = 0; b < got; ++b)
+            ForEachPes(buffer.data() + b * kBlockSize, [&](const PesPacket &p) { scrambled |= p.scrambled; });
         return scrambled;
     }
     return false;

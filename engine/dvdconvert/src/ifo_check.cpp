@@ -10,7 +10,7 @@ namespace dvdc {
 namespace {
 
 constexpr size_t kSector = 2048;
-constexpr size_t kMaxIfoBytes = 16u << 20;
+
 
 uint32_t Be32(const std::vector<uint8_t> &b, size_t at)
 {
@@ -212,35 +212,45 @@ IfoState CheckIfo(const std::vector<uint8_t> &b, int titleSet, std::string &why)
     return IfoState::Sound;
 }
 
+IfoFileReader LibdvdreadIfoFiles(dvd_reader_t *dvd)
+{
+    return [dvd](int titleSet, bool backup, std::vector<uint8_t> &bytes) {
+        dvd_file_t *file = DVDOpenFile(dvd, titleSet, backup ? DVD_READ_INFO_BACKUP_FILE : DVD_READ_INFO_FILE);
+        if (!file)
+            return false;
+        ssize_t blocks = DVDFileSize(file);
+        bytes.clear();
+        if (blocks > 0 && size_t(blocks) * kSector <= kMaxIfoBytes) {
+            bytes.resize(size_t(blocks) * kSector);
+            ssize_t got = DVDReadBytes(file, bytes.data(), bytes.size());
+            bytes.resize(got > 0 ? size_t(got) : 0);
+        }
+        DVDCloseFile(file);
+        return true;
+    };
+}
+
 namespace {
 
-IfoState CheckFile(dvd_reader_t *dvd, int titleSet, dvd_read_domain_t domain, std::string &why)
+IfoState CheckFile(const IfoFileReader &read, int titleSet, bool backup, std::string &why)
 {
-    dvd_file_t *file = DVDOpenFile(dvd, titleSet, domain);
-    if (!file) {
+    std::vector<uint8_t> bytes;
+    if (!read(titleSet, backup, bytes)) {
         why = "missing";
         return IfoState::Unusable;
     }
-    ssize_t blocks = DVDFileSize(file);
-    std::vector<uint8_t> bytes;
-    if (blocks > 0 && size_t(blocks) * kSector <= kMaxIfoBytes) {
-        bytes.resize(size_t(blocks) * kSector);
-        ssize_t got = DVDReadBytes(file, bytes.data(), bytes.size());
-        bytes.resize(got > 0 ? size_t(got) : 0);
-    }
-    DVDCloseFile(file);
     return CheckIfo(bytes, titleSet, why);
 }
 
 } // namespace
 
-bool IfoSafeToOpen(dvd_reader_t *dvd, int titleSet, std::string &why)
+bool IfoSafeToOpen(const IfoFileReader &read, int titleSet, std::string &why)
 {
     std::string ifoWhy, bupWhy;
-    IfoState ifo = CheckFile(dvd, titleSet, DVD_READ_INFO_FILE, ifoWhy);
+    IfoState ifo = CheckFile(read, titleSet, false, ifoWhy);
     if (ifo == IfoState::Sound)
         return true;
-    if (ifo == IfoState::Unusable && CheckFile(dvd, titleSet, DVD_READ_INFO_BACKUP_FILE, bupWhy) == IfoState::Sound)
+    if (ifo == IfoState::Unusable && CheckFile(read, titleSet, true, bupWhy) == IfoState::Sound)
         return true;
     why = "IFO: " + ifoWhy + (bupWhy.empty() ? std::string() : "; backup: " + bupWhy);
     return false;
