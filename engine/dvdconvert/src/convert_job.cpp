@@ -165,6 +165,10 @@ struct Job::Pass {
     int64_t audioOut = 0;      // samples the sound chain gave out in this job
     int64_t nextAudioPts = AV_NOPTS_VALUE;   // where the next sound frame follows on
     int videoStream = -1, audioStream = -1, subStream = -1;
+    // The picture stream's parameters, copied by the reading thread before it
+    // hands on the first picture: the demuxer reallocates its stream array
+    // whenever a new stream turns up, so no other thread may look into it.
+    AVCodecParameters *videoParams = nullptr;
     AVRational videoTimeBase{1, 90000};
     int64_t zero = AV_NOPTS_VALUE;
     std::deque<PacketPtr> early;   // sound and subpictures read before the first picture
@@ -195,6 +199,7 @@ struct Job::Pass {
     ~Pass()
     {
         FreeEncoder(statsEncoder);
+        avcodec_parameters_free(&videoParams);
         avcodec_free_context(&audioDec);
         avcodec_free_context(&subDec);
         avformat_close_input(&demux);
@@ -478,6 +483,10 @@ struct Job::Pass {
                     videoEnd = end;
             }
             if (index == videoStream) {
+                if (!videoParams && !CopyVideoParams(error)) {
+                    ok = false;
+                    break;
+                }
                 PacketPtr moved(av_packet_alloc());
                 av_packet_move_ref(moved.get(), pkt.get());
                 if (!PushPicture(std::move(moved)))
@@ -508,6 +517,18 @@ struct Job::Pass {
             }
         }
         return ok;
+    }
+
+    bool CopyVideoParams(std::string &error)
+    {
+        const AVStream *st = demux->streams[videoStream];
+        videoParams = avcodec_parameters_alloc();
+        if (!videoParams || avcodec_parameters_copy(videoParams, st->codecpar) < 0) {
+            error = "out of memory";
+            return false;
+        }
+        videoTimeBase = st->time_base;
+        return true;
     }
 
     // False when the job was stopped.
@@ -639,15 +660,15 @@ struct Job::Pass {
             if (!job.run_.WaitWhilePaused())
                 break;
             if (!dec) {
-                const AVStream *st = demux->streams[pkt->stream_index];
-                const AVCodec *codec = avcodec_find_decoder(st->codecpar->codec_id);
+                // Set before the first picture was queued (the queue orders it).
+                const AVCodec *codec = avcodec_find_decoder(videoParams->codec_id);
                 dec = codec ? avcodec_alloc_context3(codec) : nullptr;
-                if (!dec || avcodec_parameters_to_context(dec, st->codecpar) < 0) {
+                if (!dec || avcodec_parameters_to_context(dec, videoParams) < 0) {
                     error = "no decoder for the title's pictures";
                     ok = false;
                     break;
                 }
-                dec->pkt_timebase = st->time_base;
+                dec->pkt_timebase = videoTimeBase;
                 // Next to a cheap encoder, decoding is the longest stage: give it slice threads.
                 dec->thread_count = job.request_.info.encoder == DC_CODEC_WMV ? 2 : 1;
                 dec->thread_type = FF_THREAD_SLICE;
