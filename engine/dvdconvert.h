@@ -210,6 +210,12 @@ DVDCONVERT_API void Converter_FreePicture(DCPicture *picture);
 /* host: the reason of the instance's last failure ("" when none); valid
  * until the next call on that instance. */
 DVDCONVERT_API const char *Converter_GetLastError(DCHandle h);
+/* host: how many unreadable regions of the disc the current job (or, after
+ * it, the last one) skipped. */
+DVDCONVERT_API int32_t Converter_GetDamagedCount(DCHandle h);
+/* host: region `index` (0-based) of those: where it lies in the title (ms)
+ * and how much was skipped (KB); false when there is no such region. */
+DVDCONVERT_API DCBool Converter_GetDamagedRegion(DCHandle h, int32_t index, int32_t *timeMs, int32_t *kilobytes);
 /* host: process-wide log handler (NULL = messages are dropped). */
 DVDCONVERT_API void DVDConvert_SetLogHandler(DCLogFn fn, void *context);
 

@@ -226,25 +226,30 @@ TEST_F(ConvertApi, JobsTheDiscCannotGiveAreRefusedWithAReason)
     EXPECT_EQ(host.reports.back().progress, 100);
 }
 
-TEST_F(ConvertApi, ClosingTheConverterMidJobStopsItAndLeavesNoFile)
+TEST_F(ConvertApi, ClosingTheConverterMidJobStopsItAndKeepsTheFile)
 {
     auto host = std::make_unique<ApiHost>();
     ASSERT_TRUE(host->Open());
     const std::string path = dir + "/closed.mp4";
     ASSERT_TRUE(SetJob(host->h, 2, 0, 0, DC_CODEC_H264));
     ASSERT_TRUE(host->Convert(path));
-    std::this_thread::sleep_for(300ms);
-    DCPicture *preview = Converter_GetPreview(host->h, nullptr);
-    if (preview) {
-        EXPECT_EQ(preview->width, 320);
-        EXPECT_EQ(preview->height, 240);
+    // Until the first picture reaches the encoder.
+    DCPicture *preview = nullptr;
+    for (int i = 0; i < 400 && !preview; ++i) {
+        std::this_thread::sleep_for(10ms);
+        preview = Converter_GetPreview(host->h, nullptr);
     }
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->width, 320);
+    EXPECT_EQ(preview->height, 240);
     Converter_FreePicture(preview);
+    std::this_thread::sleep_for(200ms);
     const auto t0 = std::chrono::steady_clock::now();
     CloseConverter(host->h);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
     host->h = 0;
-    EXPECT_FALSE(ct::FileExists(path));
+    // Finished as Converter_CloseFile finishes it: it plays up to where it got.
+    EXPECT_GT(ct::Duration(path), 0.0);
     // Calls on the closed handle are harmless.
     Converter_DispatchReports(0);
     EXPECT_EQ(host->Ends(), 0);

@@ -6,6 +6,7 @@
 #include "convert_session.h"
 #include "title_reader.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -46,7 +47,8 @@ public:
 
 private:
     FILE *file_ = nullptr;
-    int64_t read_ = 0, total_ = 0;
+    std::atomic<int64_t> read_{0};   // read on the feed's thread, asked on the job's
+    int64_t total_ = 0;
 };
 
 // Plays the host: a wake-up that signals, dispatch on the test thread.

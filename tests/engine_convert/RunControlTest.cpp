@@ -60,7 +60,7 @@ protected:
     std::string dir;
 };
 
-TEST_F(RunControl, CancelStopsWithoutAFurtherReportAndLeavesNoFile)
+TEST_F(RunControl, CancelStopsWithoutAFurtherReport)
 {
     auto session = std::make_unique<dvdc::ConvertSession>();
     const std::string path = dir + "/cancelled.mp4";
@@ -68,6 +68,7 @@ TEST_F(RunControl, CancelStopsWithoutAFurtherReportAndLeavesNoFile)
         ct::Host host(*session);
         ASSERT_TRUE(host.Start(host.Request(LongSource(), path, ct::DefaultInfo(DC_CODEC_MPEG4, 640, 480))));
         ASSERT_TRUE(WaitProgress(host, 10));
+        std::this_thread::sleep_for(500ms);   // pictures are in the file
         session->Cancel();
         EXPECT_FALSE(session->Running());
         const size_t seen = host.reports.size();
@@ -76,9 +77,10 @@ TEST_F(RunControl, CancelStopsWithoutAFurtherReportAndLeavesNoFile)
         EXPECT_EQ(host.reports.size(), seen);
         EXPECT_EQ(Ends(host.reports), 0);
     }
-    // The instance goes away without CloseFile: the partial file is not kept.
+    // The instance goes away without CloseFile: it finishes the file as
+    // CloseFile would, with what was converted.
     session.reset();
-    EXPECT_FALSE(ct::FileExists(path));
+    EXPECT_GT(ct::Duration(path), 0.0);
 }
 
 TEST_F(RunControl, CloseFileAfterCancelFinishesAPlayableFile)
@@ -125,18 +127,59 @@ TEST_F(RunControl, PauseHaltsTheWorkAndResumeFinishesIt)
     EXPECT_NEAR(ct::Duration(path), 12.0, 0.2);
 }
 
-TEST_F(RunControl, DestroyingTheSessionMidJobStopsCleanly)
+// Closing the instance mid-job, paused or running, alone or after merged
+// jobs: it returns soon, and the file keeps everything converted.
+TEST_F(RunControl, ClosingMidJobKeepsWhatWasConverted)
+{
+    struct Case {
+        bool paused, merged;
+    };
+    for (const Case c : {Case{true, false}, Case{false, false}, Case{true, true}, Case{false, true}}) {
+        SCOPED_TRACE(std::string(c.paused ? "paused" : "running") + (c.merged ? ", merged" : ""));
+        auto session = std::make_unique<dvdc::ConvertSession>();
+        const std::string path = dir + "/closed" + (c.paused ? "p" : "r") + (c.merged ? "m" : "") + ".mp4";
+        ct::Host host(*session);
+        ct::SourceSpec first;   // 2 s, a flat blue picture
+        if (c.merged) {
+            ASSERT_TRUE(host.Start(host.Request(first, path, ct::DefaultInfo(DC_CODEC_MPEG4, 320, 240))));
+            ct::Host::Seen end{};
+            ASSERT_TRUE(host.WaitEnd(&end));
+            ASSERT_EQ(end.state, 1);
+        }
+        dvdc::JobInfo info = ct::DefaultInfo(DC_CODEC_MPEG4, 640, 480);
+        info.newFile = c.merged ? 0 : 1;
+        ASSERT_TRUE(host.Start(host.Request(LongSource(), path, info)));
+        ASSERT_TRUE(WaitProgress(host, 20));
+        std::this_thread::sleep_for(1s);
+        if (c.paused)
+            session->Pause();
+        const auto t0 = std::chrono::steady_clock::now();
+        host.Forget();
+        session.reset();
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
+        const double duration = ct::Duration(path);
+        const double before = c.merged ? 2.0 : 0.0;
+        EXPECT_GT(duration, before + 0.5);
+        EXPECT_LT(duration, before + 11.9);
+        if (c.merged) {
+            // The finished job first, whole: its blue picture, then the test pattern.
+            auto m = ct::MeanRgb(ct::FrameAt(path, 1.0, 320, 240), 320, 100, 80, 120, 80);
+            EXPECT_GT(m.b, 150);
+            EXPECT_LT(m.r, 100);
+        }
+    }
+}
+
+// A job closed before its first picture leaves nothing that plays: no file.
+TEST_F(RunControl, ClosingBeforeAnyPictureLeavesNoFile)
 {
     auto session = std::make_unique<dvdc::ConvertSession>();
-    const std::string path = dir + "/closed.mp4";
+    const std::string path = dir + "/empty.mp4";
     ct::Host host(*session);
     ASSERT_TRUE(host.Start(host.Request(LongSource(), path, ct::DefaultInfo(DC_CODEC_MPEG4, 640, 480))));
-    ASSERT_TRUE(WaitProgress(host, 5));
-    session->Pause();   // even a paused job stops
-    const auto t0 = std::chrono::steady_clock::now();
+    session->Pause();
     host.Forget();
     session.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
     EXPECT_FALSE(ct::FileExists(path));
 }
 

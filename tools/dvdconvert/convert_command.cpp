@@ -218,15 +218,31 @@ bool ParseOptions(const std::vector<std::string> &args, size_t from, Options &o,
 }
 
 // Dispatches reports until the job ends or the user interrupts.
+// One line for each unreadable region the job skipped that was not told
+// yet.  The newest may still grow until the job ends (`all`).
+void TellDamage(DCHandle h, int &told, bool all)
+{
+    int32_t timeMs = 0, kilobytes = 0;
+    while (told < g_engine->Converter_GetDamagedCount(h) - (all ? 0 : 1) &&
+           g_engine->Converter_GetDamagedRegion(h, told, &timeMs, &kilobytes)) {
+        ++told;
+        std::fprintf(stderr, "\r  unreadable region at %d:%02d:%02d.%d in the title: %d KB skipped\n",
+                     timeMs / 3600000, timeMs / 60000 % 60, timeMs / 1000 % 60, timeMs / 100 % 10, kilobytes);
+    }
+}
+
 void WaitForEnd(DCHandle h)
 {
+    int told = 0;
     while (!g_ended && !g_interrupted) {
         std::unique_lock<std::mutex> lock(g_mutex);
         g_wake.wait_for(lock, std::chrono::milliseconds(200), [] { return g_woken; });
         g_woken = false;
         lock.unlock();
+        TellDamage(h, told, false);
         g_engine->Converter_DispatchReports(h);
     }
+    TellDamage(h, told, true);
 }
 
 int RunConvert(const std::vector<std::string> &args)

@@ -7,6 +7,7 @@
 #include "title_reader.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace dvdc {
@@ -60,6 +61,29 @@ std::string CheckAgainstDisc(Instance &in, const JobInfo &job, const EncodeSetti
     if (job.angle < 0 || job.angle >= std::max(1, t.angleCount))
         return "angle " + std::to_string(job.angle + 1) + " does not exist in title " + std::to_string(job.title + 1);
     return CheckJob(job, settings, SourceOf(t), target);
+}
+
+// The job's readers, planned here and opened on the job's thread: opening
+// reads the disc, which must not hold up the host's thread.
+ReaderOpener PlanReaders(Instance &in, const JobInfo &info, std::string &error)
+{
+    TitleReadPlan range, after;
+    if (!PlanTitleRead(in, info.title, info.firstChapter, info.lastChapter, info.angle, range, error))
+        return nullptr;
+    const TitleCatalogue &t = in.titles[size_t(info.title)];
+    std::string ignored;
+    const bool soundAfter = info.lastChapter + 1 < int(t.chapterTimes.size()) &&
+                            PlanTitleRead(in, info.title, info.lastChapter + 1, info.lastChapter + 1, info.angle,
+                                          after, ignored);
+    return [range, after, soundAfter](std::string &openError) -> std::unique_ptr<TitleReader> {
+        auto reader = OpenTitleReader(range, openError);
+        if (reader && soundAfter) {
+            std::string unused;
+            reader = std::make_unique<ChainedReader>(std::move(reader), OpenTitleReader(after, unused),
+                                                     kSoundAfterRange);
+        }
+        return reader;
+    };
 }
 
 } // namespace
@@ -177,22 +201,11 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
     request.source = SourceOf(in->titles[size_t(request.info.title)]);
     request.path = outputPath;
     request.callback = callback;
-    const int passes = request.info.twoPass ? 2 : 1;
-    for (int i = 0; i < passes; ++i) {
-        std::string error;
-        auto reader = OpenTitleReader(*in, request.info.title, request.info.firstChapter, request.info.lastChapter,
-                                      request.info.angle, error);
-        if (!reader)
-            return refuse(error.empty() ? "the title cannot be read" : error);
-        const TitleCatalogue &t = in->titles[size_t(request.info.title)];
-        if (request.info.lastChapter + 1 < int(t.chapterTimes.size())) {
-            std::string ignored;
-            auto after = OpenTitleReader(*in, request.info.title, request.info.lastChapter + 1,
-                                         request.info.lastChapter + 1, request.info.angle, ignored);
-            reader = std::make_unique<ChainedReader>(std::move(reader), std::move(after), kSoundAfterRange);
-        }
-        request.readers.push_back(std::move(reader));
-    }
+    std::string planError;
+    const ReaderOpener open = PlanReaders(*in, request.info, planError);
+    if (!open)
+        return refuse(planError);
+    request.openers.assign(request.info.twoPass ? 2 : 1, open);
     std::string error;
     if (!s->Start(std::move(request), error))
         return refuse(error);
@@ -233,6 +246,27 @@ DVDCONVERT_API void Converter_SetWakeup(DCHandle h, DCWakeupFn wakeup, void *con
 {
     if (ConvertSession *s = Session(h))
         s->reports.SetWakeup(wakeup, context);
+}
+
+DVDCONVERT_API int32_t Converter_GetDamagedCount(DCHandle h)
+{
+    ConvertSession *s = Session(h);
+    return s ? int32_t(s->Damaged().size()) : 0;
+}
+DVDCONVERT_API DCBool Converter_GetDamagedRegion(DCHandle h, int32_t index, int32_t *timeMs, int32_t *kilobytes)
+{
+    ConvertSession *s = Session(h);
+    if (!s || index < 0)
+        return 0;
+    const std::vector<DamagedRegion> regions = s->Damaged();
+    if (size_t(index) >= regions.size())
+        return 0;
+    const DamagedRegion &r = regions[size_t(index)];
+    if (timeMs)
+        *timeMs = int32_t(std::min<int64_t>(r.timeMs, INT32_MAX));
+    if (kilobytes)
+        *kilobytes = int32_t(std::min<int64_t>((r.bytes + 1023) / 1024, INT32_MAX));
+    return 1;
 }
 
 // Each report is taken on its own and the instance found again after every

@@ -10,6 +10,13 @@ ChainedReader::ChainedReader(std::unique_ptr<TitleReader> range, std::unique_ptr
 {
 }
 
+void ChainedReader::SetStopFlag(const std::atomic<bool> *stop)
+{
+    range_->SetStopFlag(stop);
+    if (after_)
+        after_->SetStopFlag(stop);
+}
+
 int ChainedReader::Read(uint8_t *buffer, int size)
 {
     if (afterStart_.load() < 0) {

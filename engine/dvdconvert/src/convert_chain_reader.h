@@ -21,9 +21,12 @@ public:
     int64_t BytesRead() const override { return range_->BytesRead(); }
     int64_t TotalBytes() const override { return range_->TotalBytes(); }
     int64_t TimestampOffsetAt(int64_t position) const override;
+    void SetStopFlag(const std::atomic<bool> *stop) override;
+    // The range's own damage: what lies after it belongs to the next job.
+    std::vector<DamagedRegion> Damaged() const override { return range_->Damaged(); }
 
     // Stream position where the data after the range begins; -1 before.
-    int64_t AfterStart() const { return afterStart_.load(); }
+    int64_t AfterStart() const override { return afterStart_.load(); }
 
 private:
     std::unique_ptr<TitleReader> range_, after_;

@@ -1,6 +1,6 @@
 #include "convert_job.h"
 
-#include "convert_chain_reader.h"
+#include "convert_feed.h"
 #include "convert_filters.h"
 #include "convert_log.h"
 
@@ -147,7 +147,7 @@ DCPicture *PreviewSlot::Picture()
 
 struct Job::Pass {
     Job &job;
-    TitleReader &reader;
+    ReadFeed reader;
     bool firstOfTwo;          // statistics only: no file, no sound
     AVCodecContext *statsEncoder = nullptr;   // first pass
     std::ofstream stats;
@@ -178,13 +178,16 @@ struct Job::Pass {
     std::deque<PacketPtr> held;
     int64_t readThrough = AV_NOPTS_VALUE;   // the latest time read in any stream
     int lastPercent = -1;
-    const ChainedReader *chain = nullptr;   // the range and the sound after it
     int64_t videoEnd = AV_NOPTS_VALUE;      // end of the range's last picture packet
 
-    Pass(Job &j, TitleReader &r, bool first)
-        : job(j), reader(r), firstOfTwo(first), packets(j.run_, kPacketQueue), frames(j.run_, kFrameQueue),
-          chain(dynamic_cast<const ChainedReader *>(&r))
+    Pass(Job &j, ReaderOpener open, bool first)
+        : job(j), reader(std::move(open)), firstOfTwo(first), packets(j.run_, kPacketQueue),
+          frames(j.run_, kFrameQueue)
     {
+        std::lock_guard lock(job.feedMutex_);
+        job.feed_ = &reader;
+        if (job.run_.Aborted())
+            reader.Stop();
     }
 
     int64_t lastPos = 0;   // parsed pictures may come without a position
@@ -193,11 +196,17 @@ struct Job::Pass {
     {
         if (pkt->pos >= 0)
             lastPos = pkt->pos;
-        const int64_t start = chain ? chain->AfterStart() : -1;
+        const int64_t start = reader.AfterStart();
         return start >= 0 && lastPos >= start;
     }
     ~Pass()
     {
+        {
+            std::lock_guard lock(job.feedMutex_);
+            job.feed_ = nullptr;
+            job.damaged_ = reader.Damaged();
+        }
+        reader.Stop();
         FreeEncoder(statsEncoder);
         avcodec_parameters_free(&videoParams);
         avcodec_free_context(&audioDec);
@@ -214,7 +223,7 @@ struct Job::Pass {
         if (!self->job.run_.WaitWhilePaused())
             return AVERROR_EXIT;
         const int n = self->reader.Read(buf, size);
-        return n > 0 ? n : AVERROR_EOF;
+        return n > 0 ? n : n == 0 ? AVERROR_EOF : AVERROR_EXIT;
     }
 
     bool OpenDemuxer(std::string &error)
@@ -500,7 +509,11 @@ struct Job::Pass {
             }
             ReportProgress();
         }
-        if (!job.run_.Aborted())
+        if (ok && !job.run_.Aborted() && !reader.Error().empty()) {
+            error = reader.Error();
+            ok = false;
+        }
+        if (ok && !job.run_.Aborted())
             ReleasePictures(true);
         held.clear();
         packets.Close();
@@ -789,11 +802,18 @@ void Job::Start()
     thread_ = std::thread([this] { Run(); });
 }
 
+// Quick whatever the disc does: the job's threads wait on the disc only
+// through the feed, which the stop releases (see convert_feed.h).
 void Job::Cancel()
 {
     if (thread_.joinable()) {
         cancelled_ = true;
         run_.Abort();
+        {
+            std::lock_guard lock(feedMutex_);
+            if (feed_)
+                feed_->Stop();
+        }
         thread_.join();
     }
 }
@@ -830,6 +850,18 @@ double Job::Fps() const
     return seconds > 0.05 ? framesEncoded_.load() / seconds : 0.0;
 }
 
+std::vector<DamagedRegion> Job::Damaged() const
+{
+    std::lock_guard lock(feedMutex_);
+    if (feed_) {
+        // A second pass reads the same damage again: never show fewer than the first.
+        std::vector<DamagedRegion> now = feed_->Damaged();
+        if (now.size() >= damaged_.size())
+            return now;
+    }
+    return damaged_;
+}
+
 void Job::Fail(const std::string &reason)
 {
     {
@@ -842,7 +874,14 @@ void Job::Fail(const std::string &reason)
 
 bool Job::RunPass(int index, bool firstOfTwo, bool secondOfTwo, std::string &error)
 {
-    Pass pass(*this, *request_.readers[size_t(index)], firstOfTwo);
+    ReaderOpener open;
+    if (size_t(index) < request_.openers.size()) {
+        open = request_.openers[size_t(index)];
+    } else {
+        auto ready = std::make_shared<std::unique_ptr<TitleReader>>(std::move(request_.readers[size_t(index)]));
+        open = [ready](std::string &) { return std::move(*ready); };
+    }
+    Pass pass(*this, std::move(open), firstOfTwo);
     {
         std::lock_guard<std::mutex> lock(timeMutex_);
         started_ = std::chrono::steady_clock::now();
@@ -888,8 +927,11 @@ bool Job::RunPass(int index, bool firstOfTwo, bool secondOfTwo, std::string &err
     } else {
         file_->SetVideoEncoder(enc);
     }
-    if (!pass.OpenDemuxer(error))
+    if (!pass.OpenDemuxer(error)) {
+        if (!pass.reader.Error().empty())
+            error = pass.reader.Error();
         return false;
+    }
 
     std::thread decoder([&] { pass.DecodeVideo(); });
     std::thread encoderThread([&] { pass.EncodeVideo(); });
@@ -914,7 +956,8 @@ void Job::Run()
 {
     std::string error;
     bool ok = true;
-    const bool twoPass = request_.info.twoPass != 0 && request_.readers.size() >= 2;
+    const bool twoPass = request_.info.twoPass != 0 &&
+                         std::max(request_.readers.size(), request_.openers.size()) >= 2;
     if (twoPass) {
         statsDir_ = MakeTempDir();
         if (statsDir_.empty()) {

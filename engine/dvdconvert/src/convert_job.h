@@ -7,6 +7,7 @@
 // stays flat however long the title is.
 #pragma once
 
+#include "convert_feed.h"
 #include "convert_output.h"
 #include "convert_queue.h"
 #include "convert_reports.h"
@@ -47,7 +48,9 @@ struct JobRequest {
     VideoTarget target;
     std::string path;
     ConvertCallback callback = nullptr;
-    // One reader per pass, opened by the host before the job starts.
+    // One reader per pass: opened on the job's own threads by `openers`
+    // (opening reads the disc), or already open in `readers`.
+    std::vector<ReaderOpener> openers;
     std::vector<std::unique_ptr<TitleReader>> readers;
 };
 
@@ -70,6 +73,8 @@ public:
     bool Finished() const { return finished_.load(); }
     bool EndedWell() const { return endedWell_; }     // after Join
     double Fps() const;
+    // The unreadable regions skipped so far (the pass that writes the file's).
+    std::vector<DamagedRegion> Damaged() const;
 
 private:
     struct Pass;
@@ -88,6 +93,10 @@ private:
     bool endedWell_ = false;
     bool createdFile_ = false;
     std::string statsDir_;
+
+    mutable std::mutex feedMutex_;
+    ReadFeed *feed_ = nullptr;   // the running pass's, for Cancel
+    std::vector<DamagedRegion> damaged_;   // of the last pass that ended
 
     std::mutex errorMutex_;
     std::string error_;

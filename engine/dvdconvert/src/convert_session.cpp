@@ -6,13 +6,12 @@ namespace dvdc {
 
 ConvertSession::ConvertSession() { RouteLibraryLog(); }
 
+// Closing the instance with a job running or paused ends it as Stop does:
+// the file keeps every finished job and what the current one converted.
 ConvertSession::~ConvertSession()
 {
-    Cancel();
     reports.SetWakeup(nullptr, nullptr);
-    ReapJob();
-    // Whole jobs stay: their file is finished.  A cancelled one is not kept.
-    CloseOpenFile(fileComplete_);
+    CloseFile();
 }
 
 void ConvertSession::ReapJob()
@@ -21,14 +20,18 @@ void ConvertSession::ReapJob()
         return;
     job_->Join();
     lastFps_ = job_->Fps();
+    lastDamaged_ = job_->Damaged();
     job_.reset();
 }
 
+std::vector<DamagedRegion> ConvertSession::Damaged() const { return job_ ? job_->Damaged() : lastDamaged_; }
+
+// A file is kept when it plays; one without a single picture is removed.
 void ConvertSession::CloseOpenFile(bool keep)
 {
     if (!file_)
         return;
-    if (keep) {
+    if (keep && file_->VideoFrames() > 0) {
         std::string error;
         if (!file_->Finish(error))
             ConvertLog(0, "%s", error.c_str());
@@ -49,6 +52,7 @@ bool ConvertSession::Start(JobRequest request, std::string &error)
     if (file_ && (request.info.newFile != 0 || file_->Path() != request.path))
         CloseOpenFile(fileComplete_);
     request.id = ++lastJobId_;
+    lastDamaged_.clear();
     preview.Clear();
     fileComplete_ = true;
     job_ = std::make_unique<Job>(std::move(request), reports, file_, preview);

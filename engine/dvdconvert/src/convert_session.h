@@ -10,12 +10,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dvdc {
 
 struct ConvertSession {
     ConvertSession();
-    ~ConvertSession();   // stops the job; a file it left unfinished is deleted
+    ~ConvertSession();   // stops the job and finishes the file, as CloseFile
 
     EncodeSettings settings;
     JobInfo info;
@@ -32,6 +33,8 @@ struct ConvertSession {
     // Finishes the open file so it plays up to where it stopped.
     void CloseFile();
     double Fps() const;
+    // The unreadable regions the current job, or the last one, skipped.
+    std::vector<DamagedRegion> Damaged() const;
     bool Running() const { return job_ && !job_->Finished(); }
     bool FileOpen() const { return file_ != nullptr; }
 
@@ -44,6 +47,7 @@ private:
     std::unique_ptr<Job> job_;
     uint64_t lastJobId_ = 0;
     double lastFps_ = 0;
+    std::vector<DamagedRegion> lastDamaged_;
 };
 
 } // namespace dvdc

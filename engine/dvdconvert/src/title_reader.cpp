@@ -11,6 +11,7 @@
 #include <dvdread/nav_read.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace dvdc {
@@ -19,6 +20,10 @@ namespace {
 
 constexpr int kChunkBlocks = 32;
 constexpr uint32_t kMaxSkipStride = 1024;
+// A failed read is tried this many times more before its blocks are skipped.
+constexpr int kReadRetries = 2;
+
+std::atomic<BlockReadFn> g_blockRead{&DVDReadBlocks};
 
 class DvdTitleReader final : public TitleReader {
 public:
@@ -58,6 +63,12 @@ public:
     }
     int64_t TotalBytes() const override { return m_total; }
 
+    std::vector<DamagedRegion> Damaged() const override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_damaged;
+    }
+
     int64_t TimestampOffsetAt(int64_t position) const override
     {
         std::lock_guard lock(m_mutex);
@@ -74,7 +85,7 @@ private:
     bool Fill()
     {
         m_bufferPos = m_bufferLength = 0;
-        while (m_cell < m_cells.size()) {
+        while (m_cell < m_cells.size() && !Stopped()) {
             const ReadCell &cell = m_cells[m_cell];
             if (m_pos > cell.last || m_pos < cell.first) {
                 NextCell();
@@ -98,21 +109,56 @@ private:
 
     bool ReadBlocks(uint32_t sector, uint32_t count)
     {
-        ssize_t got = DVDReadBlocks(m_file, static_cast<int>(sector), count, m_buffer.data());
+        // A failed run of blocks may hold good ones: the rest of the run is
+        // read block by block, so only unreadable blocks are skipped (and a
+        // slow drive fails each run once, not once per good block).
+        if (sector < m_singleUntil)
+            count = 1;
+        ssize_t got = g_blockRead.load()(m_file, static_cast<int>(sector), count, m_buffer.data());
+        if (got <= 0 && count > 1)
+            m_singleUntil = sector + count;
+        for (int attempt = 0; got <= 0 && attempt <= kReadRetries && !Stopped(); ++attempt)
+            got = g_blockRead.load()(m_file, static_cast<int>(sector), 1, m_buffer.data());
         if (got > 0) {
+            EndDamage();
             m_stride = 1;
             m_bufferLength = static_cast<int>(got) * kBlockSize;
             m_pending = static_cast<uint32_t>(got);
             return true;
         }
+        if (Stopped())
+            return false;
         // Unreadable: skip ahead, further each time in a row, and look for
         // the next nav pack there.
         Log(1, "title reader: sector %u unreadable, skipping %u", sector, m_stride);
+        NoteDamage(sector, m_stride);
         m_inVobu = false;
         m_pos = sector + m_stride;
         m_stride = std::min(m_stride * 2, kMaxSkipStride);
         SetDone();
         return false;
+    }
+
+    // Blocks skipped in a row make one damaged region, placed at the time
+    // the reading had reached.
+    void NoteDamage(uint32_t sector, uint32_t blocks)
+    {
+        const ReadCell &cell = m_cells[m_cell];
+        const uint32_t skipped = std::min<uint32_t>(blocks, cell.last + 1 - std::min(sector, cell.last + 1));
+        std::lock_guard lock(m_mutex);
+        if (!m_inDamage) {
+            int64_t ticks = 0;
+            if (m_haveClock)
+                ticks = int64_t(m_lastEnd) + m_offset - int64_t(m_firstStart);
+            m_damaged.push_back({std::max<int64_t>(0, ticks / 90), 0});
+            m_inDamage = true;
+        }
+        m_damaged.back().bytes += int64_t(std::max<uint32_t>(skipped, 1)) * kBlockSize;
+    }
+    void EndDamage()
+    {
+        std::lock_guard lock(m_mutex);
+        m_inDamage = false;
     }
 
     // The block at m_pos was read into the buffer: if it is a nav pack it
@@ -181,6 +227,8 @@ private:
     void NoteClock(uint32_t start, uint32_t end)
     {
         std::lock_guard lock(m_mutex);
+        if (!m_haveClock)
+            m_firstStart = start;
         if (m_haveClock && start != m_lastEnd) {
             m_offset += int64_t(m_lastEnd) - int64_t(start);
             m_offsets.emplace_back(m_out, m_offset);
@@ -203,6 +251,7 @@ private:
     uint32_t m_vobuLast = 0;   // last sector of the current VOBU
     uint32_t m_nextVobu = 0;   // where the next VOBU starts
     uint32_t m_stride = 1;
+    uint32_t m_singleUntil = 0;   // blocks before this are read one at a time
 
     int64_t m_out = 0;         // stream bytes handed out so far
     int64_t m_total = 0;
@@ -212,15 +261,39 @@ private:
     int64_t m_done = 0;
     bool m_haveClock = false;
     uint32_t m_lastEnd = 0;
+    uint32_t m_firstStart = 0;
     int64_t m_offset = 0;
+    std::vector<DamagedRegion> m_damaged;
+    bool m_inDamage = false;
     std::vector<std::pair<int64_t, int64_t>> m_offsets;   // (stream position, offset)
     mutable int64_t m_lastAsked = 0;
 };
 
 } // namespace
 
-std::vector<ReadCell> CollectReadCells(const ifo_handle_t &vts, int vtsTitle, int firstChapter,
-                                       int lastChapter, int angle, uint32_t vobBlocks)
+namespace {
+
+// Cells outside the VOB files (vobBlocks long) dropped, cells running past
+// their end cut short.
+std::vector<ReadCell> ClipReadCells(std::vector<ReadCell> cells, uint32_t vobBlocks)
+{
+    std::vector<ReadCell> kept;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        ReadCell cell = cells[i];
+        if (cell.first >= vobBlocks) {
+            Log(1, "cell %zu of the range lies outside the title set's VOB files", i + 1);
+            continue;
+        }
+        if (cell.last >= vobBlocks) {
+            Log(1, "cell %zu of the range ends beyond the VOB files; read up to their end", i + 1);
+            cell.last = vobBlocks - 1;
+        }
+        kept.push_back(cell);
+    }
+    return kept;
+}
+
+std::vector<ReadCell> RangeCells(const ifo_handle_t &vts, int vtsTitle, int firstChapter, int lastChapter, int angle)
 {
     std::vector<ReadCell> cells;
     for (int c = firstChapter; c <= lastChapter; ++c) {
@@ -232,67 +305,87 @@ std::vector<ReadCell> CollectReadCells(const ifo_handle_t &vts, int vtsTitle, in
         }
         for (int i : found.cells) {
             const cell_playback_t &cp = found.pgc->cell_playback[i];
-            ReadCell cell{cp.first_sector, cp.last_sector};
-            if (cell.first > cell.last || cell.first >= vobBlocks) {
-                Log(1, "chapter %d: cell %d lies outside the title set's VOB files", c + 1, i + 1);
+            if (cp.first_sector > cp.last_sector) {
+                Log(1, "chapter %d: cell %d ends before it starts", c + 1, i + 1);
                 continue;
             }
-            if (cell.last >= vobBlocks) {
-                Log(1, "chapter %d: cell %d ends beyond the VOB files; read up to their end", c + 1, i + 1);
-                cell.last = vobBlocks - 1;
-            }
-            cells.push_back(cell);
+            cells.push_back(ReadCell{cp.first_sector, cp.last_sector});
         }
     }
     return cells;
 }
 
-std::unique_ptr<TitleReader> OpenTitleReader(Instance &instance, int title, int firstChapter,
-                                             int lastChapter, int angle, std::string &error)
+} // namespace
+
+std::vector<ReadCell> CollectReadCells(const ifo_handle_t &vts, int vtsTitle, int firstChapter,
+                                       int lastChapter, int angle, uint32_t vobBlocks)
+{
+    return ClipReadCells(RangeCells(vts, vtsTitle, firstChapter, lastChapter, angle), vobBlocks);
+}
+
+bool PlanTitleRead(Instance &instance, int title, int firstChapter, int lastChapter, int angle,
+                   TitleReadPlan &plan, std::string &error)
 {
     if (!instance.disc) {
         error = "no disc is open";
-        return nullptr;
+        return false;
     }
     if (title < 0 || static_cast<size_t>(title) >= instance.titles.size()) {
         error = "no such title";
-        return nullptr;
+        return false;
     }
     const TitleCatalogue &t = instance.titles[static_cast<size_t>(title)];
     int chapters = static_cast<int>(t.chapterTimes.size());
     if (firstChapter < 0 || lastChapter < firstChapter || lastChapter >= chapters) {
         error = "no such chapter range";
-        return nullptr;
+        return false;
     }
     if (angle < 0 || angle >= t.angleCount) {
         error = "no such angle";
-        return nullptr;
+        return false;
     }
     const ifo_handle_t *vts = instance.disc->Vts(t.titleSet);
     if (!vts) {
         error = "the title set cannot be read";
-        return nullptr;
+        return false;
     }
-    dvd_reader_t *dvd = OpenDvdReader(instance.disc->SourcePath());
-    dvd_file_t *file = dvd ? DVDOpenFile(dvd, t.titleSet, DVD_READ_TITLE_VOBS) : nullptr;
+    plan.sourcePath = instance.disc->SourcePath();
+    plan.titleSet = t.titleSet;
+    plan.cells = RangeCells(*vts, t.vtsTitle, firstChapter, lastChapter, angle);
+    if (plan.cells.empty()) {
+        error = "the chapters hold nothing to read";
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<TitleReader> OpenTitleReader(const TitleReadPlan &plan, std::string &error)
+{
+    dvd_reader_t *dvd = OpenDvdReader(plan.sourcePath);
+    dvd_file_t *file = dvd ? DVDOpenFile(dvd, plan.titleSet, DVD_READ_TITLE_VOBS) : nullptr;
     ssize_t blocks = file ? DVDFileSize(file) : -1;
-    if (blocks <= 0) {
+    std::vector<ReadCell> cells = blocks > 0 ? ClipReadCells(plan.cells, static_cast<uint32_t>(blocks))
+                                             : std::vector<ReadCell>{};
+    if (cells.empty()) {
         if (file)
             DVDCloseFile(file);
         if (dvd)
             DVDClose(dvd);
-        error = "the title's VOB files cannot be opened";
-        return nullptr;
-    }
-    std::vector<ReadCell> cells = CollectReadCells(*vts, t.vtsTitle, firstChapter, lastChapter, angle,
-                                                   static_cast<uint32_t>(blocks));
-    if (cells.empty()) {
-        DVDCloseFile(file);
-        DVDClose(dvd);
-        error = "the chapters hold nothing to read";
+        error = blocks > 0 ? "the chapters hold nothing to read" : "the title's VOB files cannot be opened";
         return nullptr;
     }
     return std::make_unique<DvdTitleReader>(dvd, file, std::move(cells));
 }
+
+std::unique_ptr<TitleReader> OpenTitleReader(Instance &instance, int title, int firstChapter,
+                                             int lastChapter, int angle, std::string &error)
+{
+    TitleReadPlan plan;
+    if (!PlanTitleRead(instance, title, firstChapter, lastChapter, angle, plan, error))
+        return nullptr;
+    return OpenTitleReader(plan, error);
+}
+
+void SetBlockReadForTests(BlockReadFn read) { g_blockRead = read ? read : &DVDReadBlocks; }
 
 } // namespace dvdc

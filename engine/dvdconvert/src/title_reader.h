@@ -1,16 +1,24 @@
 // Reads the sectors of a title's chapter range as one MPEG program stream.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_types.h>
 
 namespace dvdc {
 
 struct Instance;
+
+// A stretch of the title that could not be read and was skipped.
+struct DamagedRegion {
+    int64_t timeMs = 0;    // where it lies in the title (the time read up to it)
+    int64_t bytes = 0;     // how much was skipped
+};
 
 class TitleReader {
 public:
@@ -32,6 +40,20 @@ public:
     // negative position stands for the last position asked for, so asking
     // for every packet in order gives each its offset.
     virtual int64_t TimestampOffsetAt(int64_t position) const = 0;
+
+    // Once `stop` is set, Read gives up before its next read of the disc
+    // (the skip-ahead over unreadable blocks included) and returns 0.
+    virtual void SetStopFlag(const std::atomic<bool> *stop) { stop_ = stop; }
+    // The unreadable stretches skipped so far (thread-safe).
+    virtual std::vector<DamagedRegion> Damaged() const { return {}; }
+    // Where the data read after the range begins (see ChainedReader); -1 when none.
+    virtual int64_t AfterStart() const { return -1; }
+
+protected:
+    bool Stopped() const { return stop_ && stop_->load(); }
+
+private:
+    const std::atomic<bool> *stop_ = nullptr;
 };
 
 // One cell to read: sectors first..last of the title set's VOBs.
@@ -45,10 +67,28 @@ struct ReadCell {
 std::vector<ReadCell> CollectReadCells(const ifo_handle_t &vts, int vtsTitle, int firstChapter,
                                        int lastChapter, int angle, uint32_t vobBlocks);
 
+// What opening a reader needs, gathered from the catalogue without touching
+// the disc (the IFOs were read when the disc was opened), so the host's
+// thread never waits on a drive: the opening itself reads the disc.
+struct TitleReadPlan {
+    std::string sourcePath;
+    int titleSet = 0;
+    std::vector<ReadCell> cells;   // not yet cut to the VOB files' size
+};
+
 // Chapters firstChapter..lastChapter (0-based, inclusive) of title (0-based),
-// the given angle's cells (0-based angle).  nullptr with `error` set when the
-// range cannot be read.
+// the given angle's cells (0-based angle).  False with `error` set when the
+// range does not exist.
+bool PlanTitleRead(Instance &instance, int title, int firstChapter, int lastChapter, int angle,
+                   TitleReadPlan &plan, std::string &error);
+// Opens the disc for the plan; nullptr with `error` set when it cannot be read.
+std::unique_ptr<TitleReader> OpenTitleReader(const TitleReadPlan &plan, std::string &error);
+// Both at once.
 std::unique_ptr<TitleReader> OpenTitleReader(Instance &instance, int title, int firstChapter,
                                              int lastChapter, int angle, std::string &error);
+
+// Tests put a reader of their own between the title reader and libdvdread.
+using BlockReadFn = ssize_t (*)(dvd_file_t *file, int sector, size_t count, unsigned char *buffer);
+void SetBlockReadForTests(BlockReadFn read);
 
 } // namespace dvdc
