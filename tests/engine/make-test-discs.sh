@@ -21,6 +21,7 @@
 #     title 1 yellow: chapters of 50, 25 and 2 frames
 #   pal, title set 2 (352x288, 4:3, recorded as size code 2, 352x576): audio en AC3 2ch
 #     title 2 magenta: one chapter of 25 frames
+#   sync (720x480, 4:3): audio en AC3 2ch; one title of six 30-frame chapters, see sync_disc
 set -euo pipefail
 
 mode=tests
@@ -79,6 +80,37 @@ XML
   mv "$work/$file.tmp.mpg" "$work/$file.mpg"
 }
 
+# sync_chapter FILE TONE_HZ SOUND_LEAD_SECONDS
+# 30 dark frames with a white flash at frames 6 and 7, and silence with a
+# 0.4 s tone that starts exactly at the flash.  The sound stream starts
+# LEAD seconds before the pictures (negative: after them); no B-frames, so
+# the muxer keeps the flash and the tone on the same timestamp.  Every file
+# starts its clock afresh, so the title's clock restarts at each cell.
+sync_chapter() {
+  local file=$1 hz=$2 lead=$3
+  local tone shift
+  tone=$(awk -v l="$lead" 'BEGIN { printf "%.4f", 6 * 1001 / 30000 + l }')
+  shift=$(awk -v l="$lead" 'BEGIN { printf "%.4f", -l }')
+  ffmpeg -v fatal \
+    -f lavfi -i "color=c=0x202020:s=720x480:r=30000/1001,geq=lum='if(between(N,6,7),235,32)':cb=128:cr=128" \
+    -itsoffset "$shift" -f lavfi -i "aevalsrc='if(between(t,$tone,$tone+0.4),0.5*sin(2*PI*$hz*t),0)':s=48000:d=1.2" \
+    -map 0:v -map 1:a -frames:v 30 -c:v mpeg2video -b:v 3M -maxrate 8M -bufsize 1835k -g 15 -bf 0 \
+    -pix_fmt yuv420p -aspect 4:3 -c:a ac3 -b:a 192k -ac 2 -f dvd -y "$work/$file.tmp.mpg"
+  mv "$work/$file.tmp.mpg" "$work/$file.mpg"
+}
+
+# Tones and sound leads per chapter: the test reads the same table.
+sync_disc() {
+  sync_chapter s1 400 0
+  sync_chapter s2 600 0.05
+  sync_chapter s3 800 -0.07
+  sync_chapter s4 1000 0.03
+  sync_chapter s5 1200 -0.04
+  sync_chapter s6 1400 0.06
+  author sync NTSC "<titleset><titles><video format=\"ntsc\" aspect=\"4:3\"/><audio lang=\"en\"/>
+    <pgc>$(vobs s1 s2 s3 s4 s5 s6)</pgc></titles></titleset>"
+}
+
 vobs() { local f; for f; do echo "<vob file=\"$work/$f.mpg\" chapters=\"0\"/>"; done; }
 
 author() {   # author NAME STANDARD XML-TITLESETS
@@ -133,6 +165,7 @@ case $mode in
       <pgc>$(vobs p1c1 p1c2 p1c3)</pgc></titles></titleset>
       <titleset><titles><video format=\"pal\" aspect=\"4:3\"/><audio lang=\"en\"/>
       <pgc>$(vobs p2c1)</pgc></titles></titleset>"
+    sync_disc
     iso ntsc
     iso pal
     touch "$out/stamp"

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <sstream>
 
 namespace ct {
@@ -390,6 +391,63 @@ double SoundOnset(const std::string &path)
         if (std::abs(s[i]) > 2048)
             return double(i) / 48000.0;
     return -1;
+}
+
+namespace {
+// One "time,value" pair per line of an ffprobe csv answer.
+std::vector<std::pair<double, double>> TimedValues(const std::string &csv)
+{
+    std::vector<std::pair<double, double>> values;
+    std::istringstream out(csv);
+    std::string line;
+    while (std::getline(out, line)) {
+        const auto comma = line.find(',');
+        if (comma == std::string::npos)
+            continue;
+        const std::string value = line.substr(comma + 1);
+        values.emplace_back(std::atof(line.c_str()), value.find("inf") != std::string::npos ? -200.0
+                                                                                            : std::atof(value.c_str()));
+    }
+    return values;
+}
+} // namespace
+
+// Both read through the same demuxer (lavfi's movie sources), so pictures and
+// sound are on the one clock the player uses, edit lists included.
+std::vector<double> FlashStarts(const std::string &path)
+{
+    const auto frames = TimedValues(Run("ffprobe -v error -f lavfi -i \"movie='" + path +
+                                        "',signalstats\" -show_entries frame=pts_time:frame_tags="
+                                        "lavfi.signalstats.YAVG -of csv=p=0"));
+    std::vector<double> starts;
+    bool bright = false;
+    for (const auto &[time, luma] : frames) {
+        if (luma > 128 && !bright)
+            starts.push_back(time);
+        bright = luma > 128;
+    }
+    return starts;
+}
+
+std::vector<double> ToneStarts(const std::string &path)
+{
+    // 1 ms blocks; a tone block is above -20 dB, far over the coding noise.
+    const auto blocks = TimedValues(Run("ffprobe -v error -f lavfi -i \"amovie='" + path +
+                                        "',aresample=48000,aformat=sample_fmts=s16:channel_layouts=mono,"
+                                        "asetnsamples=n=48:p=0,astats=metadata=1:reset=1\" -show_entries "
+                                        "frame=pts_time:frame_tags=lavfi.astats.Overall.RMS_level -of csv=p=0"));
+    std::vector<double> starts;
+    int quiet = 0;
+    bool armed = true;   // 50 ms of silence since the last tone began
+    for (const auto &[time, db] : blocks) {
+        quiet = db < -40 ? quiet + 1 : 0;
+        armed = armed || quiet >= 50;
+        if (db > -20 && armed) {
+            starts.push_back(time);
+            armed = false;
+        }
+    }
+    return starts;
 }
 
 Rgb MeanRgb(const std::vector<uint8_t> &rgb, int width, int x, int y, int w, int h)

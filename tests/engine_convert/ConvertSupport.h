@@ -97,6 +97,12 @@ double ToneHz(const std::string &path, double from, double seconds = 1.0);
 double SoundLevel(const std::string &path, double from);
 // When the sound first rises above a sixteenth of full scale, in seconds.
 double SoundOnset(const std::string &path);
+// When each flash of the picture starts (a frame brighter than mid-grey after a
+// darker one), in the file's presentation times.
+std::vector<double> FlashStarts(const std::string &path);
+// When each tone of the sound starts after at least 50 ms of silence, to a
+// millisecond, on the same clock as FlashStarts.
+std::vector<double> ToneStarts(const std::string &path);
 // Mean of r, g, b over a rectangle of an rgb24 picture.
 struct Rgb {
     double r, g, b;

@@ -3,15 +3,19 @@
 // title and a whole other title, picks the profile in the profile box, sets
 // the output folder and presses Convert.  Every file made must be what the
 // profile's defaults promise, as ffprobe reads it, and must decode cleanly.
+// Then two runs in a row, the second after the user set the crop, quality,
+// volume and sound delay of the first back: the second file shows none of them.
 #include "MainWindowHarness.h"
 #include "catalogue/ChapterView.h"
 #include "run/RunControl.h"
 #include "settings/Profiles.h"
 #include "settings/SettingsHost.h"
+#include "settings/Unit7.h"
 #include "settings/adv.h"
 #include "widgets/BrambleForm.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -22,6 +26,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,6 +36,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 using namespace pellavan;
@@ -373,6 +382,121 @@ TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
         EXPECT_EQ(decode.errors, "");
     }
 }
+
+// The first channel of a file's sound, 16-bit at 48 kHz.
+std::vector<int16_t> Sound(const QString &file)
+{
+    QProcess p;
+    p.start("ffmpeg", {"-v", "error", "-i", file, "-vn", "-ac", "1", "-ar", "48000", "-f", "s16le", "-"});
+    p.waitForFinished(120000);
+    const QByteArray bytes = p.readAllStandardOutput();
+    std::vector<int16_t> samples(size_t(bytes.size()) / 2);
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
+    return samples;
+}
+
+double Level(const std::vector<int16_t> &samples, double from, double to)
+{
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = size_t(from * 48000); i < std::min(samples.size(), size_t(to * 48000)); ++i, ++n)
+        sum += double(samples[i]) * samples[i];
+    return n ? std::sqrt(sum / double(n)) / 32768.0 : 0.0;
+}
+
+// Seconds until the sound first rises above a sixteenth of full scale.
+double Onset(const std::vector<int16_t> &samples)
+{
+    for (size_t i = 0; i < samples.size(); ++i)
+        if (std::abs(samples[i]) > 2048)
+            return double(i) / 48000.0;
+    return -1;
+}
+
+// A run with a crop, a low quality, a doubled volume and the sound delayed, then
+// the user sets each back (Cancel in the crop dialog, quality 50, volume
+// 100, Delay unticked) and runs again: the second file must show none of it.
+using SetBackEndToEnd = ProfileEndToEnd;
+
+TEST_P(SetBackEndToEnd, ASettingSetBackHoldsNoLongerForTheNextRun)
+{
+    const ProfileTarget t = TargetOf(GetParam());
+    frmmain->OpenDVDFolder1Click();
+    ASSERT_EQ(frmmain->Disc.tree.DiscNode()->children.size(), 3u);
+    ChooseProfile(GetParam());
+    // Title 1 comes checked with its chapters: one job, "Unknow Disc_Title01".
+    auto runInto = [&](const QString &folder) {
+        EXPECT_TRUE(QDir().mkpath(folder));
+        SetFolderChooser([folder](QWidget *, const QString &) { return std::optional<QString>(folder); });
+        frmmain->EfolderButton->trigger();
+        EXPECT_EQ(frmmain->Efolder->text(), folder);
+        EXPECT_TRUE(ConvertAndWait(120)) << "the run did not end";
+        EXPECT_EQ(frmmain->statusinfo->text(), QString::fromLatin1(kJobFinishedText));
+        return folder + "Unknow Disc_Title01" + QString::fromUtf8(t.encoder->extension);
+    };
+    // The crop dialog as the user works it: shown (which starts from the
+    // whole frame), the boxes set, then one of its buttons.
+    auto crop = [&](const std::function<void()> &edit, QPushButton *button) {
+        prompts.onModal = [&](QDialog *dialog) {
+            if (dialog != frmpre)
+                return;
+            frmpre->show();
+            edit();
+            button->click();
+        };
+        frmmain->CropSettings1->trigger();
+        prompts.onModal = nullptr;
+    };
+
+    crop([] { frmpre->eright->setValue(frmpre->eright->maximum() / 2); }, frmpre->btnok);
+    ASSERT_TRUE(frmpre->CropAccepted());
+    frmadv->TVquality->setValue(0);
+    frmadv->tavolume->setValue(200);
+    frmadv->cdelay->click();
+    ASSERT_TRUE(frmadv->etime->isEnabled());
+    ASSERT_EQ(frmadv->etime->value(), 1000);
+    const QString adjusted = runInto(outFolder + "adjusted/");
+
+    crop([] { frmpre->etop->setValue(20); }, frmpre->btncancel);
+    ASSERT_FALSE(frmpre->CropAccepted());
+    frmadv->TVquality->setValue(50);
+    frmadv->tavolume->setValue(100);
+    frmadv->cdelay->click();
+    ASSERT_FALSE(frmadv->cdelay->isChecked());
+    const QString plain = runInto(outFolder + "plain/");
+
+    // Half the width cropped away keeps its aspect between black bars; the
+    // uncropped picture is red to both edges.
+    const QImage a = FirstPicture(adjusted, t.size.width, t.size.height);
+    const QImage b = FirstPicture(plain, t.size.width, t.size.height);
+    ASSERT_FALSE(a.isNull());
+    ASSERT_FALSE(b.isNull());
+    const int w = t.size.width, mid = t.size.height / 2;
+    EXPECT_TRUE(Near(a.pixel(w / 2, mid), qRgb(255, 0, 0), 40));
+    EXPECT_TRUE(Near(a.pixel(2, mid), qRgb(0, 0, 0), 30));
+    EXPECT_TRUE(Near(a.pixel(w - 3, mid), qRgb(0, 0, 0), 30));
+    EXPECT_TRUE(Near(b.pixel(2, mid), qRgb(255, 0, 0), 40)) << "still cropped";
+    EXPECT_TRUE(Near(b.pixel(w - 3, mid), qRgb(255, 0, 0), 40)) << "still cropped";
+
+    // libx264 names its settings in the stream: subme=0 is the fastest
+    // (quality 0), subme=7 its default (quality 50).
+    auto bytes = [](const QString &file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    EXPECT_TRUE(bytes(adjusted).contains(" subme=0 "));
+    EXPECT_TRUE(bytes(plain).contains(" subme=7 ")) << "still the low quality";
+
+    // The sound: a second late and twice as loud in the first file, neither in the second.
+    const std::vector<int16_t> loud = Sound(adjusted), plainSound = Sound(plain);
+    EXPECT_NEAR(Onset(loud), 1.0, 0.1);
+    EXPECT_LT(Onset(plainSound), 0.1) << "still delayed";
+    ASSERT_GT(Level(plainSound, 1.2, 2.4), 0.02);
+    EXPECT_NEAR(Level(loud, 1.2, 2.4) / Level(plainSound, 1.2, 2.4), 2.0, 0.3) << "still at the doubled volume";
+}
+
+// The program's own H.264 profile, where the quality shows in the stream.
+INSTANTIATE_TEST_SUITE_P(H264Profile, SetBackEndToEnd, ::testing::Values(5));
 
 std::string ProfileName(const ::testing::TestParamInfo<int> &info)
 {

@@ -46,8 +46,8 @@ SourceInfo SourceOf(const TitleCatalogue &t)
     return s;
 }
 
-// The job against the catalogue: empty when it can run.
-std::string CheckAgainstDisc(Instance &in, const JobInfo &job, const EncodeSettings &settings, VideoTarget &target)
+// Where the job lies on the disc: empty when the title, chapters and angle exist.
+std::string CheckDiscPlace(Instance &in, const JobInfo &job)
 {
     if (!in.disc)
         return "no disc is open";
@@ -60,7 +60,15 @@ std::string CheckAgainstDisc(Instance &in, const JobInfo &job, const EncodeSetti
                " are outside title " + std::to_string(job.title + 1) + "'s " + std::to_string(chapters);
     if (job.angle < 0 || job.angle >= std::max(1, t.angleCount))
         return "angle " + std::to_string(job.angle + 1) + " does not exist in title " + std::to_string(job.title + 1);
-    return CheckJob(job, settings, SourceOf(t), target);
+    return {};
+}
+
+// The job against the catalogue: empty when it can run.
+std::string CheckAgainstDisc(Instance &in, const JobInfo &job, const EncodeSettings &settings, VideoTarget &target)
+{
+    if (std::string reason = CheckDiscPlace(in, job); !reason.empty())
+        return reason;
+    return CheckJob(job, settings, SourceOf(in.titles[size_t(job.title)]), target);
 }
 
 // The job's readers, planned here and opened on the job's thread: opening
@@ -105,8 +113,11 @@ DVDCONVERT_API DCBool Converter_SetConvertInfo(DCHandle h, int32_t title, int32_
         return 0;
     JobInfo job{title,        firstChapter, lastChapter, width,      height,  audioStream, subtitleStream, frameRateNum,
                 frameRateDen, twoPass != 0, encoder,     keepAspect != 0, newFile != 0, angle, deinterlace != 0};
+    // Only what is given here: crops, offsets and rates are checked when the job starts.
     VideoTarget target;
-    const std::string reason = CheckAgainstDisc(*in, job, s->settings, target);
+    std::string reason = CheckDiscPlace(*in, job);
+    if (reason.empty())
+        reason = CheckJobInfo(job, SourceOf(in->titles[size_t(job.title)]), target);
     if (!reason.empty()) {
         in->SetLastError("job refused: " + reason);
         s->hasInfo = false;
@@ -194,7 +205,7 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
         return refuse("a conversion is already running");
     JobRequest request;
     request.info = s->info;
-    request.settings = s->settings;
+    request.settings = TakeJobSettings(s->settings);
     const std::string reason = CheckAgainstDisc(*in, request.info, request.settings, request.target);
     if (!reason.empty())
         return refuse(reason);

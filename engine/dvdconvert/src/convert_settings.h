@@ -30,7 +30,11 @@ struct JobInfo {
     int32_t deinterlace = 0;
 };
 
-// Values that hold from job to job until set again.
+// The values of the Converter_Set... operations.  Bit rates and the sample
+// rate hold from job to job until set again; the rest are the job's
+// adjustments, which hold only for the next job started: the program sends
+// an adjustment only while it differs from neutral (quality 50, volume 1,
+// no crop, no offset), so a value the user set back must not linger.
 struct EncodeSettings {
     int32_t videoKbps = 1500;
     int32_t audioKbps = 128;
@@ -57,8 +61,17 @@ struct VideoTarget {
     int rateNum = 0, rateDen = 0;
 };
 
-// Empty when the job can run; otherwise the reason it cannot.  Fills
-// `target` with the output size and rate.
+// What a job started with: a copy of `held`, whose adjustments go back to
+// neutral so the next job gets only what is set for it.
+EncodeSettings TakeJobSettings(EncodeSettings &held);
+
+// The job's own parameters alone, as Converter_SetConvertInfo gets them
+// (the program sends crops and offsets after it): empty when they can run,
+// otherwise the reason.  Fills `target` with the output size and rate.
+std::string CheckJobInfo(const JobInfo &job, const SourceInfo &source, VideoTarget &target);
+
+// The parameters together with the settings they run with, when the job
+// starts: empty when it can run; otherwise the reason it cannot.
 std::string CheckJob(const JobInfo &job, const EncodeSettings &settings, const SourceInfo &source,
                      VideoTarget &target);
 
