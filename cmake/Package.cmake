@@ -7,13 +7,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Pellavan developers")
 set(CPACK_PACKAGE_CONTACT "The Pellavan developers <support@pellavan.example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "convert video DVD titles into MP4 and WMV files")
+# CPack puts the summary first and indents these lines as Debian wants.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "convert video DVD titles into MP4 and WMV files
- Pellavan turns the titles and chapters of a video DVD, from a drive or a
- DVD folder, into video files for the Zune players and into general MP4 and
- WMV files, with cropping, colour control, live preview and pause.
- .
- The command dvdconvert runs the same engine without a window.")
+  "Pellavan turns the titles and chapters of a video DVD, from a drive or a
+DVD folder, into video files for the Zune players and into general MP4 and
+WMV files, with cropping, colour control, live preview and pause.
+
+The command dvdconvert runs the same engine without a window.")
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.pellavan.example.com/")
