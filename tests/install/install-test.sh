@@ -11,7 +11,7 @@ id=$3
 source=$(readlink -f "$(dirname "$0")/../..")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 need() { command -v "$1" >/dev/null || fail "$1 is missing (tools/install-deps.sh installs it)"; }
-for tool in desktop-file-validate appstreamcli man lintian dpkg-deb cpack objcopy readelf; do need "$tool"; done
+for tool in desktop-file-validate appstreamcli man lintian dpkg-deb cpack objcopy readelf inotifywait; do need "$tool"; done
 [ -d "$disc/VIDEO_TS" ] || fail "no test disc at $disc"
 
 work=$(mktemp -d "/tmp/pellavan install test.XXXXXX")
@@ -85,11 +85,19 @@ echo "== the staged dvdconvert"
 run_dvdconvert "$usr/bin" stage
 
 echo "== the staged pellavan, offscreen"
-# It must start, show its window and live through its first second (when it
-# looks at the drives by itself); the data folder it makes shows it got that far.
+# It must start, show its window with the Skin folder's picture (read from
+# the data folder: nothing lies beside the executable) and live through its
+# first second, when it looks at the drives by itself; the data folder it
+# makes shows it got that far.
+inotifywait -q -m -e open --format '%f' "$usr/share/pellavan/Skin" >"$work/skin.log" 2>&1 &
+watcher=$!
+sleep 1
 "${clean[@]}" QT_QPA_PLATFORM=offscreen "$usr/bin/pellavan" >"$work/pellavan.log" 2>&1 &
 pid=$!
 sleep 4
+kill "$watcher"
+wait "$watcher" 2>/dev/null || true
+grep -qx zune.jpg "$work/skin.log" || fail "pellavan did not read Skin/zune.jpg from its data folder"
 kill -0 "$pid" 2>/dev/null || { cat "$work/pellavan.log"; fail "pellavan ended early"; }
 grep -q -F "$usr/lib/pellavan/libdvdconvert.so" /proc/$pid/maps ||
   grep -q -F "$usr/bin/../lib/pellavan/libdvdconvert.so" /proc/$pid/maps ||
