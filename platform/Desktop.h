@@ -15,8 +15,11 @@ public:
 
     // The help viewer: an opener for documents is installed...
     virtual bool DocumentOpenerPresent() = 0;
-    // ...and some application takes compiled help files.
+    // ...and some application takes compiled help files...
     virtual bool HelpViewerPresent() = 0;
+    // ...or at least a web browser, for the HTML guide.  Desktops that never
+    // show help need not say.
+    virtual bool BrowserPresent() { return false; }
     virtual bool OpenDocument(const QString &path) = 0;
 };
 

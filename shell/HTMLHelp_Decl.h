@@ -1,5 +1,7 @@
 // The help viewer, found on the first request and then kept. Until one is
-// found every request looks again and raises the same error.
+// found every request looks again and raises the same error.  The compiled
+// help file goes to its viewer; without one the HTML guide beside it goes to
+// the browser.
 #pragma once
 
 #include <QString>
@@ -27,6 +29,7 @@ public:
 private:
     Desktop &m_desktop;
     bool m_loaded = false;
+    bool m_helpViewer = false, m_browser = false;
 };
 
 } // namespace pellavan

@@ -4,6 +4,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFiles.h"
 #include "platform/UserFolders.h"
 #include "run/RunWindow.h"
 #include "settings/SettingsHost.h"
@@ -57,7 +58,7 @@ Tfrmmain::Tfrmmain(const MainWindowServices &services, QWidget *parent)
       m_power(services.power)
 {
     setObjectName(QStringLiteral("frmmain"));
-    AppPath = services.appPath.isEmpty() ? QString::fromStdString(ExecutableFolder())
+    AppPath = services.appPath.isEmpty() ? QString::fromStdString(ProgramFolder(ExecutableFolder()))
                                          : QString::fromStdString(SetTrailingDelimiter(services.appPath.toStdString(), true));
     BuildControls();
     BuildMenus();

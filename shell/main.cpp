@@ -13,6 +13,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);   // the command line is not read
     QApplication::setApplicationName(QStringLiteral("Pellavan"));
     QApplication::setApplicationDisplayName(QString::fromLatin1(pellavan::kApplicationTitle));
+    QGuiApplication::setDesktopFileName(QStringLiteral(PELLAVAN_APP_ID));   // its menu entry and icon
 
     // A second start ends here, silently; the first is left alone.
     pellavan::InstanceLock guard;

@@ -276,11 +276,14 @@ void IdlePicture()
         jpg.write(pellavan::EncodeJpeg(img, 90));
 }
 
-void Icon()
+// The program icon, drawn on a 64-unit grid so that it comes out sharp at
+// the window's size and at each size of the desktop's icon theme.
+QImage IconAt(int size)
 {
-    QImage img = Canvas(64, 64);
+    QImage img = Canvas(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
     Disc(p, QRectF(2, 2, 50, 50));
     p.setPen(QPen(QColor(0x5a, 0x2a, 0x06), 1.5));
     p.setBrush(kAccent);
@@ -289,7 +292,18 @@ void Icon()
     p.setBrush(Qt::white);
     p.drawPolygon(QPolygonF({QPointF(43, 38), QPointF(55, 46), QPointF(43, 54)}));
     p.end();
-    Save(img, "icon");
+    return img;
+}
+
+void Icon()
+{
+    Save(IconAt(64), "icon");
+    for (int size : {48, 64, 128, 256}) {
+        const QString folder = gOut + QString("/icons/%1x%1").arg(size);
+        QDir().mkpath(folder);
+        if (!IconAt(size).save(folder + "/pellavan.png", "PNG"))
+            std::fprintf(stderr, "cannot write %s/pellavan.png\n", qPrintable(folder));
+    }
 }
 
 } // namespace

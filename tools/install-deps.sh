@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   ffmpeg dvdauthor lsdvd genisoimage
   xdg-utils
+  fp-utils-3.2.2 gzip man-db groff-base file dpkg-dev
+  desktop-file-utils appstream lintian inotify-tools
 )
 missing=()
 for p in "${packages[@]}"; do

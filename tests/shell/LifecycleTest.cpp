@@ -249,7 +249,7 @@ TEST_F(Lifecycle, EngineReportsAreDrainedLaterOnTheWindowsThread)
     EXPECT_EQ(engine.PendingReports(), 0u);
 }
 
-TEST_F(Lifecycle, HelpHomeSupportAndAbout)
+TEST_F(Lifecycle, HelpNeedsAViewerAndTheFile)
 {
     CreateWindows();
     desktop.opener = false;
@@ -275,6 +275,33 @@ TEST_F(Lifecycle, HelpHomeSupportAndAbout)
     frmmain->HelpDocument1->trigger();
     EXPECT_EQ(prompts.errors.size(), errorsBefore + 1);
     EXPECT_EQ(desktop.documents.size(), 2);
+}
+
+TEST_F(Lifecycle, HelpFallsBackOnTheGuideInTheBrowser)
+{
+    CreateWindows();
+    fs::create_directories(app / "help");
+    std::ofstream(app / "help" / "index.html") << "<html></html>";
+    std::ofstream(app / "norvdoc.chm") << "help";
+    const QString guide = QString::fromStdString((app / "help" / "index.html").string());
+
+    // No viewer for the compiled file: the browser shows the guide.
+    desktop.viewer = false;
+    desktop.browser = true;
+    frmmain->HelpDocument1->trigger();
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('|').toStdString();
+    EXPECT_EQ(desktop.documents, QStringList{guide});
+    // The guide gone as well: a plain message, nothing is opened.
+    fs::remove_all(app / "help");
+    frmmain->btnhelp->click();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].startsWith("Cannot find the help file")) << prompts.errors[0].toStdString();
+    EXPECT_EQ(desktop.documents.size(), 1);
+}
+
+TEST_F(Lifecycle, HomeSupportAndAbout)
+{
+    CreateWindows();
 
     frmmain->Home1->trigger();
     frmmain->Support1->trigger();

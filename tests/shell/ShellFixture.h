@@ -48,7 +48,7 @@ private:
 
 class FakeDesktop final : public Desktop {
 public:
-    bool opener = true, viewer = true;
+    bool opener = true, viewer = true, browser = false;
     int probes = 0;
     QStringList urls, folders, documents;
 
@@ -60,6 +60,7 @@ public:
         return opener;
     }
     bool HelpViewerPresent() override { return viewer; }
+    bool BrowserPresent() override { return browser; }
     bool OpenDocument(const QString &path) override
     {
         documents << path;

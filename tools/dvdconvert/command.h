@@ -26,12 +26,43 @@ enum ExitCode {
     kExitInterrupted = 130, // stopped by SIGINT or SIGTERM (the file holds what was done)
 };
 
+// What each exit code means, in the usage text and the manual page.
+struct ExitCodeHelp {
+    int code;
+    const char *meaning;
+};
+extern const std::vector<ExitCodeHelp> kExitCodeHelp;
+
 // args: what follows the subcommand name.  Returns an ExitCode.
 using CommandFn = int (*)(const std::vector<std::string> &args);
 
-struct CommandRegistration {
-    CommandRegistration(const char *name, const char *arguments, const char *summary, CommandFn run);
+// One option of a command.  The usage text, the manual page and the
+// command's parser all read the command's table, so they cannot disagree.
+struct OptionHelp {
+    const char *name;    // "--size"
+    const char *value;   // "WxH"; "" for a switch
+    const char *text;    // what it does
 };
+
+struct CommandRegistration {
+    CommandRegistration(const char *name, const char *arguments, const char *summary, CommandFn run,
+                        std::vector<OptionHelp> options = {});
+};
+
+struct CommandHelp {
+    std::string name;
+    const char *arguments;
+    const char *summary;
+    const std::vector<OptionHelp> *options;
+};
+// Every registered command, by name.
+std::vector<CommandHelp> RegisteredCommands();
+
+// The option of `options` called `name`, or nullptr.
+const OptionHelp *FindOption(const std::vector<OptionHelp> &options, const std::string &name);
+
+// The manual page in troff, from the tables above.
+void PrintManualPage(const char *version);
 
 // "dvdconvert: <message>" on stderr.
 void PrintError(const std::string &message);

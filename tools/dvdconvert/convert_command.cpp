@@ -139,16 +139,29 @@ bool ParseJob(const std::string &text, Job &job)
     return true;
 }
 
-bool IsValuedOption(const std::string &name)
-{
-    static const char *const kNames[] = {"--codec",     "--size",    "--rate",     "--vbitrate", "--abitrate",
-                                          "--samplerate", "--audio",  "--subtitle", "--angle",    "--quality",
-                                          "--audio-offset", "--volume", "--crop",   "--image",    "--subtitle-offset"};
-    for (const char *n : kNames)
-        if (name == n)
-            return true;
-    return false;
-}
+// The options of convert; ParseOptions below gives each its meaning.
+const std::vector<OptionHelp> kConvertOptions = {
+    {"--codec", "0|2|3",
+     "the encoder: 0 H.264 with AAC sound in MP4 (the default), 2 MPEG-4 Part 2 with AAC in MP4, "
+     "3 Windows Media Video 8 with WMA 2 in ASF"},
+    {"--size", "WxH", "the frame size in pixels (default 640x480)"},
+    {"--rate", "NUM/DEN", "the frame rate, for example 30000/1001 (default: the title's own)"},
+    {"--vbitrate", "KBPS", "the video bit rate in kbit/s (default: the engine's choice)"},
+    {"--abitrate", "KBPS", "the sound's bit rate in kbit/s (default: the engine's choice)"},
+    {"--samplerate", "HZ", "the sound's sample rate in Hz (default: the engine's choice)"},
+    {"--audio", "STREAMID", "the audio stream, its id as info prints it (decimal or 0x hex); 0 for no sound"},
+    {"--subtitle", "STREAMID", "the subtitle stream drawn into the picture, its id as info prints it; 0 for none"},
+    {"--two-pass", "", "encodes each job twice for an even quality"},
+    {"--keep-aspect", "", "keeps the picture's aspect ratio inside the frame size, with black bars"},
+    {"--angle", "N", "the camera angle, from 1"},
+    {"--deinterlace", "", "deinterlaces the picture"},
+    {"--crop", "T,B,L,R", "pixels cut off at the top, bottom, left and right"},
+    {"--image", "B,C,H,S", "brightness, contrast, hue and saturation changes (0 leaves each unchanged)"},
+    {"--volume", "F", "the sound's volume as a factor (1 leaves it unchanged)"},
+    {"--audio-offset", "MS", "moves the sound against the picture by MS milliseconds"},
+    {"--subtitle-offset", "X,Y", "moves the subtitles by X and Y pixels"},
+    {"--quality", "Q", "the video quality from 0 to 100 (50 is the engine's default)"},
+};
 
 bool ParseOptions(const std::vector<std::string> &args, size_t from, Options &o, std::string &error)
 {
@@ -163,16 +176,18 @@ bool ParseOptions(const std::vector<std::string> &args, size_t from, Options &o,
         std::string v;
         std::vector<std::string> parts;
         bool ok = true;
+        const OptionHelp *known = FindOption(kConvertOptions, name);
+        if (!known) {
+            error = "unknown option " + name;
+            return false;
+        }
         if (name == "--two-pass")
             o.twoPass = 1;
         else if (name == "--keep-aspect")
             o.keepAspect = 1;
         else if (name == "--deinterlace")
             o.deinterlace = 1;
-        else if (!IsValuedOption(name)) {
-            error = "unknown option " + name;
-            return false;
-        } else if (!value(v)) {
+        else if (!value(v)) {
             error = name + " needs a value";
             return false;
         }
@@ -365,15 +380,11 @@ int RunConvert(const std::vector<std::string> &args)
 }
 
 const CommandRegistration convertCommand{
-    "convert",
-    "SOURCE OUTPUT JOB... [--codec 0|2|3] [--size WxH] [--rate NUM/DEN] [--vbitrate KBPS] [--abitrate KBPS]\n"
-    "      [--samplerate HZ] [--audio STREAMID] [--subtitle STREAMID] [--two-pass] [--keep-aspect] [--angle N]\n"
-    "      [--deinterlace] [--crop T,B,L,R] [--image B,C,H,S] [--volume F] [--audio-offset MS]\n"
-    "      [--subtitle-offset X,Y] [--quality Q]",
+    "convert", "SOURCE OUTPUT JOB... [OPTION]...",
     "converts titles (JOB = TITLE) or chapter ranges (JOB = TITLE:A-B), 1-based, one after another into OUTPUT;\n"
-    "      stream ids as info prints them (decimal or 0x hex); the first listed audio stream unless --audio;\n"
-    "      640x480 H.264 at the title's own rate unless told otherwise",
-    RunConvert};
+    "the first listed audio stream unless --audio; 640x480 H.264 at the title's own rate unless told otherwise;\n"
+    "Ctrl-C stops and finishes the file up to where it got",
+    RunConvert, kConvertOptions};
 
 } // namespace
 

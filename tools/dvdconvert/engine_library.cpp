@@ -12,10 +12,10 @@ const EngineLibrary *LoadEngine()
     static bool loaded = false;
     if (loaded)
         return &engine;
-    // The library built beside this program first, then the usual search.
-    void *library = dlopen(DVDCONVERT_ENGINE_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        library = dlopen("libdvdconvert.so", RTLD_NOW | RTLD_LOCAL);
+    // Found through this program's run path (the engine's build folder, or
+    // the private library folder relative to the installed program), then
+    // the usual search.
+    void *library = dlopen("libdvdconvert.so", RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         PrintError(std::string("cannot load the engine library: ") + dlerror());
         return nullptr;
