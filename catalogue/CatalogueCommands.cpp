@@ -7,10 +7,10 @@
 
 namespace pellavan {
 
-CatalogueCommands::CatalogueCommands(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc,
-                                     ChapterView &view, DriveSystem &drives, Tfrmdvdlist &dvdList,
-                                     TForm3 &report, Host host, QObject *parent)
-    : QObject(parent), m_engine(engine), m_handle(handle), m_disc(disc), m_view(view), m_drives(&drives),
+CatalogueCommands::CatalogueCommands(ConverterInstance &instance, DiscCatalogue &disc, ChapterView &view,
+                                     DriveSystem &drives, Tfrmdvdlist &dvdList, TForm3 &report, Host host,
+                                     QObject *parent)
+    : QObject(parent), m_instance(instance), m_disc(disc), m_view(view), m_drives(drives),
       m_dvdList(dvdList), m_report(report), m_host(std::move(host))
 {
     m_view.SetCatalogue(&m_disc);
@@ -24,7 +24,7 @@ int CatalogueCommands::exec(QDialog &dialog) { return m_host.execDialog ? m_host
 
 bool CatalogueCommands::LoadDisc(const std::string &root, const std::string &name)
 {
-    return pellavan::LoadDisc(m_engine, m_handle, m_disc, root, name, m_host.createInstance);
+    return pellavan::LoadDisc(m_instance, m_disc, root, name);
 }
 
 // The disc commands follow what the tree holds: a refused disc leaves an
@@ -43,8 +43,8 @@ void CatalogueCommands::discOpened(bool loaded)
 
 void CatalogueCommands::Open1Click()
 {
-    m_driveList = GetCDDrives(*m_drives);
-    std::vector<DvdRow> rows = FillDVDList(*m_drives, m_driveList);
+    m_driveList = GetCDDrives(m_drives);
+    std::vector<DvdRow> rows = FillDVDList(m_drives, m_driveList);
     m_dvdList.Fill(rows);
     if (rows.size() >= 2) {
         exec(m_dvdList);   // "&OK" loads the chosen row

@@ -28,10 +28,9 @@ public:
         std::function<void(const QString &)> showInformation;     // information box with one OK
         std::function<QString(const QString &title)> chooseFolder; // empty when cancelled
         std::function<int(QDialog &)> execDialog;                 // modal; exec() when unset
-        std::function<DCHandle()> createInstance;                 // a new engine instance; CreateConverter when unset
     };
 
-    CatalogueCommands(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, ChapterView &view,
+    CatalogueCommands(ConverterInstance &instance, DiscCatalogue &disc, ChapterView &view,
                       DriveSystem &drives, Tfrmdvdlist &dvdList, TForm3 &report, Host host,
                       QObject *parent = nullptr);
 
@@ -48,7 +47,6 @@ public:
 
     // The seams, for a window under test: what the user is asked and which drives there are.
     Host &host() { return m_host; }
-    void SetDrives(DriveSystem &drives) { m_drives = &drives; }
 
     // The drives found by the last Open DVD.
     const std::vector<std::string> &DriveList() const { return m_driveList; }
@@ -57,11 +55,10 @@ private:
     void discOpened(bool loaded);
     int exec(QDialog &dialog);
 
-    ConverterEngine &m_engine;
-    DCHandle &m_handle;
+    ConverterInstance &m_instance;
     DiscCatalogue &m_disc;
     ChapterView &m_view;
-    DriveSystem *m_drives;
+    DriveSystem &m_drives;
     Tfrmdvdlist &m_dvdList;
     TForm3 &m_report;
     Host m_host;

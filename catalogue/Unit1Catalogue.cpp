@@ -39,8 +39,7 @@ pellavan::CatalogueCommands &Tfrmmain::DiscCommands()
             return QFileDialog::getExistingDirectory(this, title, QString(), QFileDialog::ShowDirsOnly);
         };
         host.execDialog = [this](QDialog &dialog) { return Prompts().ShowModal(&dialog); };
-        host.createInstance = [this] { return CreateConverterInstance(); };
-        m_discCommands = new pellavan::CatalogueCommands(Engine, ConverterHandle, Disc, *chapterview,
+        m_discCommands = new pellavan::CatalogueCommands(ConverterHandle, Disc, *chapterview,
                                                          m_drives ? *m_drives : MachineDrives(), *frmdvdlist,
                                                          *Form3, std::move(host), this);
     }

@@ -4,6 +4,7 @@
 // plain code that tests drive against the recording engine.
 #pragma once
 
+#include "ConverterInstance.h"
 #include "JobDriver.h"
 #include "platform/Power.h"
 
@@ -52,15 +53,12 @@ public:
     virtual void OpenOutputFolder() = 0;                          // GotoOutPutFolder1Click
 };
 
-// What a run works with.  `handle` is the window's ConverterHandle, read at
-// each call because opening a disc replaces it; `callback` is the plain
-// function the engine calls, which reaches this run through its owner.
+// What a run works with.  The run takes the engine's reports of `instance`
+// for as long as it lives; the instance is replaced each time a disc opens.
 struct RunContext {
-    ConverterEngine &engine;
-    const DCHandle &handle;
+    ConverterInstance &instance;
     const DiscCatalogue &disc;
     std::function<JobSettings()> settings;   // read from the dialogs at each job start
-    ::ConvertCallback callback;
     PowerControl &power;
     void *previewDC = nullptr;
 };
@@ -68,6 +66,9 @@ struct RunContext {
 class ConversionRun {
 public:
     ConversionRun(RunContext context, RunView &view);
+    ~ConversionRun();
+    ConversionRun(const ConversionRun &) = delete;
+    ConversionRun &operator=(const ConversionRun &) = delete;
 
     // Run fields.
     int32_t JobsLeft = 0;
@@ -101,6 +102,8 @@ private:
     bool StartJob(const TreeNode &node);
     void EndJob(const char *text);
     void NextJobOrFinish();
+    ConverterEngine &engine() const { return m_ctx.instance.Engine(); }
+    DCHandle handle() const { return m_ctx.instance.Handle(); }
 
     RunContext m_ctx;
     RunView &m_view;

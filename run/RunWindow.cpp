@@ -23,13 +23,6 @@ namespace pellavan {
 
 namespace {
 
-// The engine's callback carries no context: it reaches the run through the
-// one main window, as every report arrives on the UI thread.
-uint8_t MainWindowConvertCallback(int32_t progress, int32_t state)
-{
-    return frmmain ? frmmain->Conversion().ConvertCallback(progress, state) : 1;
-}
-
 QString Q(const std::string &s) { return QString::fromStdString(s); }
 
 } // namespace
@@ -37,8 +30,8 @@ QString Q(const std::string &s) { return QString::fromStdString(s); }
 RunWindow::RunWindow(Tfrmmain &window, DiscCatalogue &disc, PowerControl *power)
     : m_w(window),
       m_ownPower(power ? nullptr : CreateLogindPowerControl()),
-      m_run(RunContext{window.Engine, window.ConverterHandle, disc, [this] { return ReadJobSettings(); },
-                       MainWindowConvertCallback, power ? *power : *m_ownPower, window.PreviewDC},
+      m_run(RunContext{window.ConverterHandle, disc, [this] { return ReadJobSettings(); },
+                       power ? *power : *m_ownPower, window.PreviewDC},
             *this)
 {
 }

@@ -89,7 +89,7 @@ void Tfrmmain::CropSettings1Click()
     if (!disc)
         return;
     const std::vector<CropTitle> titles = CropTitles(disc->info);
-    if (!frmpre->BeginPreview(Engine, ConverterHandle, titles, PreviewDC))
+    if (!frmpre->BeginPreview(ConverterHandle, titles, PreviewDC))
         return;
     Prompts().ShowModal(frmpre);
     frmpre->EndPreview();

@@ -48,7 +48,7 @@ template <class T> T *Named(T *object, const char *name)
 
 Tfrmmain::Tfrmmain(const MainWindowServices &services, QWidget *parent)
     : QWidget(parent),
-      Engine(*services.engine),
+      ConverterHandle(*services.engine),
       m_prompts(services.prompts ? *services.prompts : DesktopPrompts()),
       m_desktop(services.desktop ? *services.desktop : SystemDesktop()),
       m_trace(services.trace),
@@ -405,26 +405,6 @@ bool Tfrmmain::LoadSkinPicture(QString *error)
     return true;
 }
 
-// ---- engine ---------------------------------------------------------------
-
-DCHandle Tfrmmain::CreateConverterInstance()
-{
-    const DCHandle h = Engine.CreateConverter();
-    if (h != 0) {
-        // May fire on an engine thread: only post the drain to this thread.
-        Engine.SetWakeup(h, [this] {
-            QMetaObject::invokeMethod(this, [this] { DispatchReports(); }, Qt::QueuedConnection);
-        });
-    }
-    return h;
-}
-
-void Tfrmmain::DispatchReports()
-{
-    if (ConverterHandle != 0)
-        Engine.DispatchReports(ConverterHandle);
-}
-
 // ---- life cycle -----------------------------------------------------------
 
 void Tfrmmain::FormCreate()
@@ -444,11 +424,8 @@ void Tfrmmain::FormCreate()
     }
     SetSettingsPath(DataPathReady ? (DataPath + QStringLiteral("mervale.ini")).toStdString() : std::string());
     DriveList.clear();
-    ConverterHandle = CreateConverterInstance();
+    ConverterHandle.Replace();
     PreviewDC = nullptr;
-    TwoPass = 0;
-    MergeOutput = false;
-    AngleIndex = 0;
 }
 
 void Tfrmmain::showEvent(QShowEvent *event)
@@ -521,11 +498,7 @@ void Tfrmmain::FormDestroy()
     Step(QStringLiteral("FormDestroy"));
     DriveList.clear();
     PreviewDC = nullptr;
-    if (ConverterHandle != 0) {
-        Engine.SetWakeup(ConverterHandle, nullptr);
-        Engine.CloseConverter(ConverterHandle);
-        ConverterHandle = 0;
-    }
+    ConverterHandle.Close();
 }
 
 void Tfrmmain::Exit1Click()

@@ -6,6 +6,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/ChapterView.h"
 #include "engine/ConverterEngine.h"
+#include "engine/ConverterInstance.h"
 #include "shell/CommandStates.h"
 #include "shell/HTMLHelp_Decl.h"
 
@@ -103,7 +104,6 @@ public:
     QTimer *Timer2;   // one-shot start-up timer
 
     // ---- state ---------------------------------------------------------
-    pellavan::ConverterEngine &Engine;
     QString AppPath;    // ends in "/"
     QString SkinPath;   // AppPath + "Skin/"
     QString DataPath;   // documents folder + "Varnock/quintar/"
@@ -112,11 +112,9 @@ public:
     bool DataPathReady = false;
     QStringList DriveList;
     pellavan::DiscCatalogue Disc;   // TDVDInfo and the title tree (catalogue/)
-    DCHandle ConverterHandle = 0;
+    // The engine instance: its handle, wake-up and report drain.
+    pellavan::ConverterInstance ConverterHandle;
     void *PreviewDC = nullptr;   // the engine does not draw: always null
-    int32_t TwoPass = 0;
-    bool MergeOutput = false;
-    int32_t AngleIndex = 0;
     // The conversion run and its fields (run/).
     pellavan::ConversionRun &Conversion();
 
@@ -131,12 +129,6 @@ public:
     // "zune.jpg" of the skin folder into Image1; false (and Image1 empty)
     // when it is missing or not a readable JPEG, `error` saying why.
     bool LoadSkinPicture(QString *error = nullptr);
-
-    // ---- engine --------------------------------------------------------
-    // A new engine instance whose reports reach DispatchReports on this
-    // window's thread. The caller owns closing the previous one.
-    DCHandle CreateConverterInstance();
-    void DispatchReports();
 
     // ---- life cycle ----------------------------------------------------
     void FormCloseQuery(bool &CanClose);

@@ -72,7 +72,7 @@ void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button
 
 struct Window {
     ScriptedEngine engine;
-    DCHandle handle = 0;
+    ConverterInstance instance{engine};
     DiscCatalogue disc;
     FakeDrives drives;
     ChapterView view;
@@ -83,7 +83,7 @@ struct Window {
     int discLoaded = 0, noDisc = 0, dialogs = 0;
     bool convertEnabled = false;
     std::function<int(QDialog &)> onDialog = [](QDialog &) { return 0; };
-    CatalogueCommands commands{engine, handle, disc, view, drives, dvdList, report, MakeHost()};
+    CatalogueCommands commands{instance, disc, view, drives, dvdList, report, MakeHost()};
 
     CatalogueCommands::Host MakeHost()
     {

@@ -85,8 +85,6 @@ struct RecordingPower : PowerControl {
     }
 };
 
-ConversionRun *g_run = nullptr;
-uint8_t Callback(int32_t progress, int32_t state) { return g_run->ConvertCallback(progress, state); }
 
 struct Run : ::testing::Test {
     RunDisc d;
@@ -104,14 +102,12 @@ struct Run : ::testing::Test {
         d.CheckOnly({&d.Title(0), &d.Title(1), &d.Title(2)});
         power.log = &view.log;
         run = std::make_unique<ConversionRun>(
-            RunContext{d.engine, d.handle, d.disc, [this] { return settings; }, Callback, power, nullptr}, view);
-        g_run = run.get();
+            RunContext{d.instance, d.disc, [this] { return settings; }, power, nullptr}, view);
     }
-    void TearDown() override { g_run = nullptr; }
     void Report(int32_t progress, int32_t state)
     {
         d.engine.QueueReport(progress, state);
-        d.engine.DispatchReports(d.handle);
+        d.instance.DispatchReports();
     }
     std::vector<std::string> Converts() const { return d.engine.CallsNamed("Converter_Convert("); }
 };

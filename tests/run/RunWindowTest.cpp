@@ -106,7 +106,7 @@ struct MainWindowRun : ::testing::Test {
         titles.push_back(MakeTitle({1000, 2000, 3000}, {MakeAudio("English", 0, 0x80)}));
         titles.push_back(MakeTitle({4000}));
         engine.script.titles = titles;
-        ASSERT_TRUE(LoadDisc(engine, w->ConverterHandle, w->Disc, "/media/dvd", "MOVIE"));
+        ASSERT_TRUE(LoadDisc(w->ConverterHandle, w->Disc, "/media/dvd", "MOVIE"));
         w->SetDiscLoadedState();
         engine.ClearCalls();
     }

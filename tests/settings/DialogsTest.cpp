@@ -230,14 +230,15 @@ TEST_F(Dialogs, MiscScreensaverReleasedWhenTheProgramEnds)
 class CropDialog : public Dialogs {
 protected:
     ScriptedEngine engine;
-    DCHandle handle = engine.CreateConverter();
+    ConverterInstance instance{engine};
+    DCHandle handle = instance.Replace();
     std::vector<CropTitle> titles{{100, false, 1}, {900, false, 4}, {900, false, 1}};
     Tfrmpre pre;
 
     void Open()
     {
         engine.ClearCalls();
-        ASSERT_TRUE(pre.BeginPreview(engine, handle, titles, nullptr));
+        ASSERT_TRUE(pre.BeginPreview(instance, titles, nullptr));
         pre.show();
     }
 };
@@ -313,6 +314,6 @@ TEST_F(CropDialog, NothingToPreviewDoesNothing)
 {
     titles = {{0, false, 1}, {0, false, 2}};
     engine.ClearCalls();
-    EXPECT_EQ(pre.CropSettings1Click(engine, handle, titles, nullptr), -1);
+    EXPECT_EQ(pre.CropSettings1Click(instance, titles, nullptr), -1);
     EXPECT_TRUE(engine.calls.empty());
 }
