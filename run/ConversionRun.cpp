@@ -1,4 +1,4 @@
-#include "RunControl.h"
+#include "ConversionRun.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,5 +1,7 @@
 #include "Unit7.h"
 
+#include "widgets/Prompts.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -118,11 +120,15 @@ bool Tfrmpre::BeginPreview(ConverterInstance &instance, std::span<const CropTitl
 }
 
 int Tfrmpre::CropSettings1Click(ConverterInstance &instance, std::span<const CropTitle> titles,
-                                void *deviceContext)
+                                void *deviceContext, UserPrompts &prompts)
 {
     if (!BeginPreview(instance, titles, deviceContext))
         return -1;
-    return exec();
+    const int result = prompts.ShowModal(this);
+    // A dialog that closed without done() (a stand-in answering for the
+    // user) must not leave the engine previewing.
+    EndPreview();
+    return result;
 }
 
 void Tfrmpre::ShowPicture(PicturePtr picture)

@@ -11,6 +11,9 @@
 
 #include <span>
 
+namespace pellavan {
+class UserPrompts;
+}
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -21,10 +24,11 @@ public:
     explicit Tfrmpre(QWidget *parent = nullptr);
 
     // The "Crop Settings" command: picks the preview title, begins the
-    // engine's still preview, shows the first still and runs the dialog.
-    // Returns the dialog's result, or -1 when there is nothing to preview.
+    // engine's still preview, shows the first still, runs the dialog through
+    // `prompts` and ends the preview.  Returns the dialog's result, or -1
+    // when there is nothing to preview.
     int CropSettings1Click(pellavan::ConverterInstance &instance, std::span<const pellavan::CropTitle> titles,
-                           void *deviceContext);
+                           void *deviceContext, pellavan::UserPrompts &prompts);
     // Everything of the above but running the dialog; false when no title qualifies.
     bool BeginPreview(pellavan::ConverterInstance &instance, std::span<const pellavan::CropTitle> titles,
                       void *deviceContext);

@@ -1,12 +1,12 @@
 #include "RunWindow.h"
 
-#include "CaptureBitmap.h"
+#include "run/CaptureBitmap.h"
 #include "settings/Unit5.h"
 #include "settings/Unit7.h"
 #include "settings/Unit8.h"
 #include "settings/adv.h"
-#include "shell/Prompts.h"
-#include "shell/Unit1.h"
+#include "widgets/Prompts.h"
+#include "Unit1.h"
 #include "widgets/BrambleForm.h"
 
 #include <QAction>

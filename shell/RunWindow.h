@@ -2,7 +2,7 @@
 // what, where the settings of a job are read, and the completion options.
 #pragma once
 
-#include "RunControl.h"
+#include "run/ConversionRun.h"
 
 #include <memory>
 

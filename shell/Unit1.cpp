@@ -1,14 +1,15 @@
 #include "Unit1.h"
 
+#include "catalogue/CatalogueCommands.h"
 #include "catalogue/ChapterView.h"
 
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
-#include "run/RunWindow.h"
+#include "shell/RunWindow.h"
 #include "settings/SettingsHost.h"
 #include "shell/AppError.h"
-#include "shell/Prompts.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit4.h"
 #include "widgets/BrambleForm.h"
 #include "widgets/JpegPicture.h"

@@ -35,6 +35,7 @@ class TBrambleButton;
 
 namespace pellavan {
 class CatalogueCommands;
+class CatalogueView;
 class ConversionRun;
 class Desktop;
 class DriveSystem;
@@ -199,7 +200,8 @@ private:
     std::function<void(const QString &)> m_trace;
     pellavan::HtmlHelpControl m_help;
     pellavan::DriveSystem *m_drives = nullptr;
-    pellavan::CatalogueCommands *m_discCommands = nullptr;
+    std::unique_ptr<pellavan::CatalogueView> m_discView;
+    pellavan::CatalogueCommands *m_discCommands = nullptr;   // a child of this window
     bool m_shown = false;
     pellavan::PowerControl *m_power = nullptr;
     std::unique_ptr<pellavan::RunWindow> m_run;

@@ -1,16 +1,15 @@
 // The main window's disc commands: they forward to CatalogueCommands, which
-// is made once the drive-choice and report dialogs exist.
-#include "shell/Unit1.h"
+// is made once the drive-choice and report dialogs exist, and this window
+// shows for them what CatalogueView asks.
+#include "Unit1.h"
 
 #include "catalogue/CatalogueCommands.h"
 #include "catalogue/Unit2.h"
 #include "catalogue/Unit3.h"
 #include "platform/Drives.h"
-#include "shell/CommandStates.h"
-#include "shell/Prompts.h"
 #include "widgets/BrambleForm.h"
+#include "widgets/Prompts.h"
 
-#include <QFileDialog>
 #include <QLabel>
 
 namespace {
@@ -21,27 +20,34 @@ pellavan::DriveSystem &MachineDrives()
     return drives;
 }
 
+class MainCatalogueView final : public pellavan::CatalogueView {
+public:
+    explicit MainCatalogueView(Tfrmmain &window) : m_w(window) {}
+    void ShowStatus(const QString &text) override
+    {
+        m_w.statusinfo->setText(text);
+        m_w.statusinfo->setToolTip(text);
+    }
+    void SetConvertEnabled(bool on) override { m_w.btnconvert->setEnabled(on); }
+    void EnterDiscLoaded() override { m_w.SetDiscLoadedState(); }
+    void EnterNoDisc() override { m_w.SetIdleState(); }
+    void ShowInformation(const QString &text) override { m_w.Prompts().Message(&m_w, text); }
+    QString ChooseFolder(const QString &title) override { return m_w.Prompts().ChooseFolder(&m_w, title); }
+    int ExecDialog(QDialog &dialog) override { return m_w.Prompts().ShowModal(&dialog); }
+
+private:
+    Tfrmmain &m_w;
+};
+
 } // namespace
 
 pellavan::CatalogueCommands &Tfrmmain::DiscCommands()
 {
     if (!m_discCommands) {
-        pellavan::CatalogueCommands::Host host;
-        host.showStatus = [this](const QString &text) {
-            statusinfo->setText(text);
-            statusinfo->setToolTip(text);
-        };
-        host.setConvertEnabled = [this](bool on) { btnconvert->setEnabled(on); };
-        host.enterDiscLoaded = [this] { SetDiscLoadedState(); };
-        host.enterNoDisc = [this] { SetIdleState(); };
-        host.showInformation = [this](const QString &text) { Prompts().Message(this, text); };
-        host.chooseFolder = [this](const QString &title) {
-            return QFileDialog::getExistingDirectory(this, title, QString(), QFileDialog::ShowDirsOnly);
-        };
-        host.execDialog = [this](QDialog &dialog) { return Prompts().ShowModal(&dialog); };
+        m_discView = std::make_unique<MainCatalogueView>(*this);
         m_discCommands = new pellavan::CatalogueCommands(ConverterHandle, Disc, *chapterview,
                                                          m_drives ? *m_drives : MachineDrives(), *frmdvdlist,
-                                                         *Form3, std::move(host), this);
+                                                         *Form3, *m_discView, this);
     }
     return *m_discCommands;
 }

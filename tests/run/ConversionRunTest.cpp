@@ -1,5 +1,5 @@
 #include "RunDisc.h"
-#include "run/RunControl.h"
+#include "run/ConversionRun.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // profile's defaults promise, as ffprobe reads it, and must decode cleanly.
 #include "MainWindowHarness.h"
 #include "catalogue/ChapterView.h"
-#include "run/RunControl.h"
+#include "run/ConversionRun.h"
 #include "settings/Profiles.h"
 #include "settings/SettingsHost.h"
 #include "settings/adv.h"

@@ -2,7 +2,7 @@
 // are real videos with the names, sizes and lengths the run asked for.
 #include "StandIns.h"
 #include "catalogue/Catalogue.h"
-#include "run/RunControl.h"
+#include "run/ConversionRun.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,6 +4,7 @@
 #include "settings/Unit7.h"
 #include "settings/Unit8.h"
 #include "settings/adv.h"
+#include "widgets/Prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -310,10 +311,35 @@ TEST_F(CropDialog, NoPictureKeepsTheCropOff)
     EXPECT_EQ(engine.calls.back(), "Converter_EndPreview(1)");
 }
 
+// Answers every dialog without closing it, as the window tests' stand-ins do.
+struct UnclosingPrompts final : UserPrompts {
+    std::vector<std::string> *calls = nullptr;
+    int WarningQuestion(QWidget *, const QString &) override { return kAnswerNo; }
+    void Message(QWidget *, const QString &) override {}
+    void ErrorBox(QWidget *, const QString &) override {}
+    int ShowModal(QDialog *) override
+    {
+        calls->push_back("shown");
+        return QDialog::Accepted;
+    }
+};
+
+TEST_F(CropDialog, TheCommandShowsTheDialogBetweenBeginningAndEndingThePreview)
+{
+    UnclosingPrompts prompts;
+    prompts.calls = &engine.calls;
+    engine.ClearCalls();
+    EXPECT_EQ(pre.CropSettings1Click(instance, titles, nullptr, prompts), QDialog::Accepted);
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"Converter_BeginPreview(1, 1, 1)", "Converter_GetPreview2(1, 1)",
+                                                      "shown", "Converter_EndPreview(1)"}));
+}
+
 TEST_F(CropDialog, NothingToPreviewDoesNothing)
 {
     titles = {{0, false, 1}, {0, false, 2}};
     engine.ClearCalls();
-    EXPECT_EQ(pre.CropSettings1Click(instance, titles, nullptr), -1);
+    UnclosingPrompts prompts;
+    prompts.calls = &engine.calls;
+    EXPECT_EQ(pre.CropSettings1Click(instance, titles, nullptr, prompts), -1);
     EXPECT_TRUE(engine.calls.empty());
 }

@@ -7,7 +7,7 @@
 
 #include "ScriptedEngine.h"
 #include "platform/Desktop.h"
-#include "shell/Prompts.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit1.h"
 
 #include <QDialog>
