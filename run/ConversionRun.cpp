@@ -72,7 +72,6 @@ void ConversionRun::btnconvertClick()
     JobsLeft = jobs;
     StartNextJob(0);
     CaptureCount = 0;
-    m_view.ShowStopButton(true);
     // Every job refused at its start: the run is over already.
     if (jobs > 0 && JobsLeft <= 0)
         FinishRun();
@@ -167,7 +166,7 @@ void ConversionRun::Pause1Click()
         return;
     m_view.SetTimerEnabled(false);
     engine().Converter_Pause(handle());
-    m_view.SetPauseCommands(false, true);
+    m_view.EnterPausedState();
 }
 
 void ConversionRun::remuse1Click()
@@ -176,7 +175,9 @@ void ConversionRun::remuse1Click()
         return;
     engine().Converter_Resume(handle());
     m_view.SetTimerEnabled(true);
-    m_view.SetPauseCommands(true, false);
+    EnterConvertingState();
+    // Capture goes on following "Show", as before the pause.
+    previewcheckClick();
 }
 
 void ConversionRun::btnpauseClick()
@@ -192,7 +193,6 @@ void ConversionRun::btnabortClick()
     engine().Converter_CancelConvert(handle());
     engine().Converter_CloseFile(handle());
     m_view.SetTimerEnabled(false);
-    m_view.ShowStopButton(false);
     m_view.ShowIdlePicture();
     m_view.SetStatus(kUserAbortText);
     // A stopped run may open the folder but never powers the machine off.

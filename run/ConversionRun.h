@@ -41,10 +41,10 @@ public:
     virtual std::string SaveCapture(const std::string &path, int width, int height) = 0;
     virtual void ShowError(const std::string &text) = 0;          // the standard error box
     virtual void ShowMessage(const std::string &text) = 0;        // the program's message box
-    virtual void ShowStopButton(bool stop) = 0;                   // btnabort in place of btnconvert
-    virtual void SetPauseCommands(bool pause, bool resume) = 0;   // Pause1, remuse1
     virtual void SetCaptureEnabled(bool on) = 0;                  // btncapture, Capture1
-    virtual void EnterConvertingState() = 0;                      // controls locked for a run
+    // The command states: Stop in place of Convert, the controls locked.
+    virtual void EnterConvertingState() = 0;
+    virtual void EnterPausedState() = 0;                          // Resume in place of Pause
     virtual void LeaveConvertingState() = 0;                      // controls of a finished run, "zune.jpg"
     // Completion options of the Misc Settings dialog.
     virtual bool OpenFolderWhenDone() const = 0;                  // copen

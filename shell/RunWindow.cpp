@@ -91,18 +91,6 @@ std::string RunWindow::SaveCapture(const std::string &path, int width, int heigh
 void RunWindow::ShowError(const std::string &text) { ShowErrorBox(m_w.Prompts(), &m_w, Q(text)); }
 void RunWindow::ShowMessage(const std::string &text) { m_w.Prompts().Message(&m_w, Q(text)); }
 
-void RunWindow::ShowStopButton(bool stop)
-{
-    m_w.btnconvert->setVisible(!stop);
-    m_w.btnabort->setVisible(stop);
-}
-
-void RunWindow::SetPauseCommands(bool pause, bool resume)
-{
-    m_w.Pause1->setEnabled(pause);
-    m_w.remuse1->setEnabled(resume);
-}
-
 void RunWindow::SetCaptureEnabled(bool on)
 {
     m_w.btncapture->setEnabled(on);
@@ -110,6 +98,7 @@ void RunWindow::SetCaptureEnabled(bool on)
 }
 
 void RunWindow::EnterConvertingState() { m_w.SetConvertingState(); }
+void RunWindow::EnterPausedState() { m_w.ApplyCommandState(CommandState::Paused); }
 
 void RunWindow::LeaveConvertingState()
 {

@@ -12,7 +12,6 @@
 #include "widgets/Prompts.h"
 #include "shell/Unit4.h"
 #include "widgets/BrambleForm.h"
-#include "widgets/JpegPicture.h"
 #include "widgets/Skin.h"
 
 #include <QAction>
@@ -341,69 +340,6 @@ void Tfrmmain::ConnectCommands()
     on(EfolderButton, &QAction::triggered, &Tfrmmain::EfolderButtonClick);
     on(Timer1, &QTimer::timeout, &Tfrmmain::Timer1Timer);
     on(Timer2, &QTimer::timeout, &Tfrmmain::Timer2Timer);
-}
-
-// ---- command states -------------------------------------------------------
-
-QObject *Tfrmmain::Control(const QString &name) const
-{
-    if (name.isEmpty())
-        return nullptr;
-    return findChild<QObject *>(name);
-}
-
-void Tfrmmain::ApplyCommandState(CommandState state)
-{
-    for (const CommandRow &row : CommandStateTable()) {
-        const StateCell cell = row.cells[size_t(state)];
-        for (std::string_view n : row.controls) {
-            QObject *o = Control(QString::fromLatin1(n.data(), qsizetype(n.size())));
-            if (!o)
-                continue;
-            if (auto *w = qobject_cast<QWidget *>(o)) {
-                if (cell.visible != Switch::Keep)
-                    w->setVisible(cell.visible == Switch::On);
-                if (cell.enabled != Switch::Keep)
-                    w->setEnabled(cell.enabled == Switch::On);
-            } else if (auto *a = qobject_cast<QAction *>(o)) {
-                if (cell.visible != Switch::Keep)
-                    a->setVisible(cell.visible == Switch::On);
-                if (cell.enabled != Switch::Keep)
-                    a->setEnabled(cell.enabled == Switch::On);
-            }
-        }
-    }
-}
-
-void Tfrmmain::SetIdleState()
-{
-    ApplyCommandState(CommandState::Idle);
-    // A missing or broken picture must not keep the window from its idle
-    // state: finish first, then say what is wrong.
-    QString error;
-    const bool pictureOk = LoadSkinPicture(&error);
-    statusinfo->setText(QString::fromLatin1(kWelcomeText));
-    if (!pictureOk)
-        ShowErrorBox(m_prompts, this, error);
-}
-
-void Tfrmmain::SetDiscLoadedState() { ApplyCommandState(CommandState::DiscLoaded); }
-void Tfrmmain::SetConvertingState() { ApplyCommandState(CommandState::Converting); }
-void Tfrmmain::SetPausedState() { ApplyCommandState(CommandState::Paused); }
-
-bool Tfrmmain::LoadSkinPicture(QString *error)
-{
-    const QString path = SkinPath + QStringLiteral("zune.jpg");
-    QString why;
-    const QImage image = LoadJpegFile(path, &why);
-    if (image.isNull()) {
-        Image1->clear();
-        if (error)
-            *error = QStringLiteral("Cannot load picture %1: %2").arg(path, why);
-        return false;
-    }
-    Image1->setPixmap(QPixmap::fromImage(image));
-    return true;
 }
 
 // ---- life cycle -----------------------------------------------------------

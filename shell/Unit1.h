@@ -123,10 +123,9 @@ public:
     void SetIdleState();
     void SetDiscLoadedState();
     void SetConvertingState();
-    void SetPausedState();
     void ApplyCommandState(pellavan::CommandState state);
-    // The control of that name (widget or menu action), or null.
-    QObject *Control(const QString &name) const;
+    // The control the command states know by that name.
+    QObject *Control(pellavan::CommandControl control) const;
     // "zune.jpg" of the skin folder into Image1; false (and Image1 empty)
     // when it is missing or not a readable JPEG, `error` saying why.
     bool LoadSkinPicture(QString *error = nullptr);
@@ -194,6 +193,8 @@ private:
     void FormShow();
     void FormDestroy();
     void Step(const QString &name);
+    // Calls `f` with the typed member that stands for `control`.
+    template <class F> void WithControl(pellavan::CommandControl control, F &&f) const;
 
     pellavan::UserPrompts &m_prompts;
     pellavan::Desktop &m_desktop;

@@ -45,13 +45,9 @@ struct RecordingView : RunView {
     }
     void ShowError(const std::string &t) override { log.push_back("error:" + t); }
     void ShowMessage(const std::string &t) override { log.push_back("message:" + t); }
-    void ShowStopButton(bool stop) override { log.push_back(stop ? "stopbutton" : "convertbutton"); }
-    void SetPauseCommands(bool p, bool r) override
-    {
-        log.push_back(std::string("pause:") + (p ? "E" : "D") + (r ? "E" : "D"));
-    }
     void SetCaptureEnabled(bool on) override { log.push_back(on ? "capture:E" : "capture:D"); }
     void EnterConvertingState() override { log.push_back("converting"); }
+    void EnterPausedState() override { log.push_back("paused"); }
     void LeaveConvertingState() override { log.push_back("finished"); }
     bool OpenFolderWhenDone() const override { return openOption; }
     bool ShutdownWhenDone() const override { return shutOption; }
@@ -198,7 +194,7 @@ TEST_F(Run, EveryStartRefusedFinishesTheRunOnce)
     EXPECT_EQ(view.Count("finished"), 1);
     EXPECT_EQ(view.Count("status:Sorry,Get wrong for rip this DVD Title."), 3);
     // The buttons end as a finished run leaves them: Convert back in place.
-    auto stop = std::find(view.log.begin(), view.log.end(), "stopbutton");
+    auto stop = std::find(view.log.begin(), view.log.end(), "converting");
     auto finished = std::find(view.log.begin(), view.log.end(), "finished");
     EXPECT_LT(stop, finished);
     EXPECT_EQ(Converts().size(), 3u);
@@ -240,11 +236,13 @@ TEST_F(Run, PauseResumeAndTheTick)
     run->btnpauseClick();
     EXPECT_FALSE(view.timer);
     EXPECT_TRUE(d.engine.Paused());
-    EXPECT_EQ(view.log.back(), "pause:DE");
+    EXPECT_EQ(view.log.back(), "paused");
     run->btnpauseClick();
     EXPECT_TRUE(view.timer);
     EXPECT_FALSE(d.engine.Paused());
-    EXPECT_EQ(view.log.back(), "pause:ED");
+    // Back to converting, capture following "Show" as before the pause.
+    EXPECT_EQ(std::vector<std::string>(view.log.end() - 2, view.log.end()),
+              (std::vector<std::string>{"converting", "capture:E"}));
 
     // "Show" off: no preview is fetched, capture follows "Show" while the timer runs.
     view.show = false;
@@ -293,8 +291,8 @@ TEST_F(Run, StopWithBothCompletionOptionsOpensTheFolderAndNeverPowersOff)
     EXPECT_FALSE(view.shutOption);
     EXPECT_EQ(power.powerOffs, 0);
     EXPECT_EQ(view.LastStatus(), "User abort converting");
-    const std::vector<std::string> tail(view.log.end() - 6, view.log.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"convertbutton", "idlepicture", "status:User abort converting",
+    const std::vector<std::string> tail(view.log.end() - 5, view.log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"idlepicture", "status:User abort converting",
                                               "shutoption:off", "finished", "openfolder"}));
     EXPECT_FALSE(run->RunOn());
 }

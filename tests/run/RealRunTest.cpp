@@ -39,10 +39,9 @@ struct QuietView : RunView {
     std::string SaveCapture(const std::string &, int, int) override { return {}; }
     void ShowError(const std::string &) override {}
     void ShowMessage(const std::string &) override {}
-    void ShowStopButton(bool) override {}
-    void SetPauseCommands(bool, bool) override {}
     void SetCaptureEnabled(bool) override {}
     void EnterConvertingState() override {}
+    void EnterPausedState() override {}
     void LeaveConvertingState() override { ++finished; }
     bool OpenFolderWhenDone() const override { return false; }
     bool ShutdownWhenDone() const override { return false; }

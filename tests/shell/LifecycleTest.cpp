@@ -172,7 +172,7 @@ TEST_F(Lifecycle, CloseWhilePausedAsksNothingSavesAndLeavesTheEngineToDestroy)
     ShowMain();
     StartConverting();
     frmmain->Timer1->stop();   // paused
-    frmmain->SetPausedState();
+    frmmain->ApplyCommandState(CommandState::Paused);
     EXPECT_TRUE(frmmain->close());
     EXPECT_TRUE(prompts.questions.isEmpty());
     EXPECT_TRUE(Logged("step:SaveMainSettings"));
