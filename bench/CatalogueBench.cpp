@@ -30,13 +30,13 @@ int main()
     }
 
     DiscCatalogue disc;
-    DCHandle handle = 0;
+    ConverterInstance instance{engine};
     const int rounds = 20;
     double loadBest = 1e9, moveBest = 1e9;
     for (int r = 0; r < rounds; ++r) {
         engine.ClearCalls();
         auto t0 = Clock::now();
-        if (!LoadDisc(engine, handle, disc, "/media/dvd", "BENCH"))
+        if (!LoadDisc(instance, disc, "/media/dvd", "BENCH"))
             return 1;
         loadBest = std::min(loadBest, Ms(Clock::now() - t0));
 

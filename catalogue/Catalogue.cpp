@@ -144,9 +144,10 @@ void BuildTitle(TitleTree &tree, TreeNode &disc, int32_t i, TTitleInfo &t)
 
 } // namespace
 
-bool LoadDisc(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, const std::string &root,
-              const std::string &discName, const std::function<DCHandle()> &createInstance)
+bool LoadDisc(ConverterInstance &instance, DiscCatalogue &disc, const std::string &root,
+              const std::string &discName)
 {
+    ConverterEngine &engine = instance.Engine();
     TitleTree &tree = disc.tree;
     TDVDInfo &info = disc.info;
     tree.BeginRebuild();
@@ -157,9 +158,7 @@ bool LoadDisc(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, co
     info.titleCount = 0;
     info.titles.clear();
 
-    if (handle != 0)
-        engine.CloseConverter(handle);
-    handle = createInstance ? createInstance() : engine.CreateConverter();
+    const DCHandle handle = instance.Replace();
     if (!engine.Converter_OpenDVD(handle, root, 1)) {
         tree.EndRebuild();
         return false;

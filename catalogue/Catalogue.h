@@ -4,10 +4,10 @@
 #pragma once
 
 #include "ConverterEngine.h"
+#include "ConverterInstance.h"
 #include "TitleTree.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,14 +59,12 @@ template <size_t N> std::string FieldText(const char (&field)[N])
     return std::string(field, n);
 }
 
-// Opens the disc at `root` with a fresh engine instance (closing `handle`
-// first), reads every title and rebuilds the tree with `discName` on the disc
-// node and the first title checked.  False when the engine refuses the root:
-// the tree and the catalogue are then empty.  `createInstance`, when given,
-// makes the new instance (a host that routes its reports); otherwise
-// CreateConverter does.
-bool LoadDisc(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, const std::string &root,
-              const std::string &discName, const std::function<DCHandle()> &createInstance = {});
+// Opens the disc at `root` with a fresh engine instance (the previous one
+// closed first), reads every title and rebuilds the tree with `discName` on
+// the disc node and the first title checked.  False when the engine refuses
+// the root: the tree and the catalogue are then empty.
+bool LoadDisc(ConverterInstance &instance, DiscCatalogue &disc, const std::string &root,
+              const std::string &discName);
 
 // Gives every chapter node of the title node the title node's state.
 void ApplyTitleStateToChapters(TitleTree &tree, TreeNode &title);

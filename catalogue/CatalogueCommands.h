@@ -1,6 +1,6 @@
 // The main window's disc commands: Open DVD, Open DVD Folder, DVD Property,
 // Select All / Un-Select All, and the tree's pointer handlers.  The main
-// window forwards to these and tells them, through Host, how to show status
+// window forwards to these and implements CatalogueView: how to show status
 // text, switch its commands and ask the user.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include "DriveList.h"
 
 #include <QObject>
-#include <functional>
+#include <QString>
 
 class QDialog;
 class Tfrmdvdlist;
@@ -17,22 +17,25 @@ class TForm3;
 
 namespace pellavan {
 
+// What the disc commands show and switch on the main window.
+class CatalogueView {
+public:
+    virtual ~CatalogueView() = default;
+    virtual void ShowStatus(const QString &text) = 0;          // statusinfo caption and hint
+    virtual void SetConvertEnabled(bool on) = 0;               // btnconvert
+    virtual void EnterDiscLoaded() = 0;                        // the commands that need a disc
+    virtual void EnterNoDisc() = 0;                            // a load failed: back to no disc
+    virtual void ShowInformation(const QString &text) = 0;     // information box with one OK
+    virtual QString ChooseFolder(const QString &title) = 0;    // empty when cancelled
+    virtual int ExecDialog(QDialog &dialog) = 0;               // modal
+};
+
 class CatalogueCommands : public QObject {
     Q_OBJECT
 public:
-    struct Host {
-        std::function<void(const QString &)> showStatus;          // statusinfo caption and hint
-        std::function<void(bool)> setConvertEnabled;              // btnconvert
-        std::function<void()> enterDiscLoaded;                    // the commands that need a disc
-        std::function<void()> enterNoDisc;                        // a load failed: back to no disc
-        std::function<void(const QString &)> showInformation;     // information box with one OK
-        std::function<QString(const QString &title)> chooseFolder; // empty when cancelled
-        std::function<int(QDialog &)> execDialog;                 // modal; exec() when unset
-        std::function<DCHandle()> createInstance;                 // a new engine instance; CreateConverter when unset
-    };
 
-    CatalogueCommands(ConverterEngine &engine, DCHandle &handle, DiscCatalogue &disc, ChapterView &view,
-                      DriveSystem &drives, Tfrmdvdlist &dvdList, TForm3 &report, Host host,
+    CatalogueCommands(ConverterInstance &instance, DiscCatalogue &disc, ChapterView &view,
+                      DriveSystem &drives, Tfrmdvdlist &dvdList, TForm3 &report, CatalogueView &window,
                       QObject *parent = nullptr);
 
     void Open1Click();
@@ -46,25 +49,20 @@ public:
     void chapterviewMouseUp(const TreeHit &hit, Qt::MouseButtons buttons);
     void chapterviewMouseMove(const TreeHit &hit, Qt::MouseButtons buttons);
 
-    // The seams, for a window under test: what the user is asked and which drives there are.
-    Host &host() { return m_host; }
-    void SetDrives(DriveSystem &drives) { m_drives = &drives; }
 
     // The drives found by the last Open DVD.
     const std::vector<std::string> &DriveList() const { return m_driveList; }
 
 private:
     void discOpened(bool loaded);
-    int exec(QDialog &dialog);
 
-    ConverterEngine &m_engine;
-    DCHandle &m_handle;
+    ConverterInstance &m_instance;
     DiscCatalogue &m_disc;
     ChapterView &m_view;
-    DriveSystem *m_drives;
+    DriveSystem &m_drives;
     Tfrmdvdlist &m_dvdList;
     TForm3 &m_report;
-    Host m_host;
+    CatalogueView &m_window;
     std::vector<std::string> m_driveList;
 };
 

@@ -1,7 +1,7 @@
 #include "SettingsHost.h"
 
 #include "SettingsStore.h"
-#include "shell/ErrorText.h"
+#include "widgets/ErrorText.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,5 +1,7 @@
 #include "Unit7.h"
 
+#include "widgets/Prompts.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -96,13 +98,15 @@ Tfrmpre::Tfrmpre(QWidget *parent) : QDialog(parent)
     Refresh();
 }
 
-bool Tfrmpre::BeginPreview(ConverterEngine &engine, DCHandle handle, std::span<const CropTitle> titles,
-                           void *deviceContext)
+bool Tfrmpre::BeginPreview(ConverterInstance &instance, std::span<const CropTitle> titles, void *deviceContext)
 {
     const std::optional<int> title = ChoosePreviewTitle(titles);
     if (!title)
         return false;
     EndPreview(); // never two previews at once
+    ConverterEngine &engine = instance.Engine();
+    // The preview ends on the instance it began on.
+    const DCHandle handle = instance.Handle();
     m_engine = &engine;
     m_handle = handle;
     m_deviceContext = deviceContext;
@@ -115,12 +119,16 @@ bool Tfrmpre::BeginPreview(ConverterEngine &engine, DCHandle handle, std::span<c
     return true;
 }
 
-int Tfrmpre::CropSettings1Click(ConverterEngine &engine, DCHandle handle, std::span<const CropTitle> titles,
-                                void *deviceContext)
+int Tfrmpre::CropSettings1Click(ConverterInstance &instance, std::span<const CropTitle> titles,
+                                void *deviceContext, UserPrompts &prompts)
 {
-    if (!BeginPreview(engine, handle, titles, deviceContext))
+    if (!BeginPreview(instance, titles, deviceContext))
         return -1;
-    return exec();
+    const int result = prompts.ShowModal(this);
+    // A dialog that closed without done() (a stand-in answering for the
+    // user) must not leave the engine previewing.
+    EndPreview();
+    return result;
 }
 
 void Tfrmpre::ShowPicture(PicturePtr picture)

@@ -3,7 +3,7 @@
 // user confirmed it live in a CropState, which the job driver reads.
 #pragma once
 
-#include "ConverterEngine.h"
+#include "ConverterInstance.h"
 #include "CropState.h"
 
 #include <QDialog>
@@ -11,6 +11,9 @@
 
 #include <span>
 
+namespace pellavan {
+class UserPrompts;
+}
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -21,13 +24,14 @@ public:
     explicit Tfrmpre(QWidget *parent = nullptr);
 
     // The "Crop Settings" command: picks the preview title, begins the
-    // engine's still preview, shows the first still and runs the dialog.
-    // Returns the dialog's result, or -1 when there is nothing to preview.
-    int CropSettings1Click(pellavan::ConverterEngine &engine, DCHandle handle,
-                           std::span<const pellavan::CropTitle> titles, void *deviceContext);
+    // engine's still preview, shows the first still, runs the dialog through
+    // `prompts` and ends the preview.  Returns the dialog's result, or -1
+    // when there is nothing to preview.
+    int CropSettings1Click(pellavan::ConverterInstance &instance, std::span<const pellavan::CropTitle> titles,
+                           void *deviceContext, pellavan::UserPrompts &prompts);
     // Everything of the above but running the dialog; false when no title qualifies.
-    bool BeginPreview(pellavan::ConverterEngine &engine, DCHandle handle,
-                      std::span<const pellavan::CropTitle> titles, void *deviceContext);
+    bool BeginPreview(pellavan::ConverterInstance &instance, std::span<const pellavan::CropTitle> titles,
+                      void *deviceContext);
 
     // Ends the engine's still preview if one is running; every closing does.
     void EndPreview();

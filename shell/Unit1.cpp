@@ -1,18 +1,18 @@
 #include "Unit1.h"
 
+#include "catalogue/CatalogueCommands.h"
 #include "catalogue/ChapterView.h"
 
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFiles.h"
 #include "platform/UserFolders.h"
-#include "run/RunWindow.h"
+#include "shell/RunWindow.h"
 #include "settings/SettingsHost.h"
 #include "shell/AppError.h"
-#include "shell/Prompts.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit4.h"
 #include "widgets/BrambleForm.h"
-#include "widgets/JpegPicture.h"
 #include "widgets/Skin.h"
 
 #include <QAction>
@@ -49,7 +49,7 @@ template <class T> T *Named(T *object, const char *name)
 
 Tfrmmain::Tfrmmain(const MainWindowServices &services, QWidget *parent)
     : QWidget(parent),
-      Engine(*services.engine),
+      ConverterHandle(*services.engine),
       m_prompts(services.prompts ? *services.prompts : DesktopPrompts()),
       m_desktop(services.desktop ? *services.desktop : SystemDesktop()),
       m_trace(services.trace),
@@ -343,89 +343,6 @@ void Tfrmmain::ConnectCommands()
     on(Timer2, &QTimer::timeout, &Tfrmmain::Timer2Timer);
 }
 
-// ---- command states -------------------------------------------------------
-
-QObject *Tfrmmain::Control(const QString &name) const
-{
-    if (name.isEmpty())
-        return nullptr;
-    return findChild<QObject *>(name);
-}
-
-void Tfrmmain::ApplyCommandState(CommandState state)
-{
-    for (const CommandRow &row : CommandStateTable()) {
-        const StateCell cell = row.cells[size_t(state)];
-        for (std::string_view n : row.controls) {
-            QObject *o = Control(QString::fromLatin1(n.data(), qsizetype(n.size())));
-            if (!o)
-                continue;
-            if (auto *w = qobject_cast<QWidget *>(o)) {
-                if (cell.visible != Switch::Keep)
-                    w->setVisible(cell.visible == Switch::On);
-                if (cell.enabled != Switch::Keep)
-                    w->setEnabled(cell.enabled == Switch::On);
-            } else if (auto *a = qobject_cast<QAction *>(o)) {
-                if (cell.visible != Switch::Keep)
-                    a->setVisible(cell.visible == Switch::On);
-                if (cell.enabled != Switch::Keep)
-                    a->setEnabled(cell.enabled == Switch::On);
-            }
-        }
-    }
-}
-
-void Tfrmmain::SetIdleState()
-{
-    ApplyCommandState(CommandState::Idle);
-    // A missing or broken picture must not keep the window from its idle
-    // state: finish first, then say what is wrong.
-    QString error;
-    const bool pictureOk = LoadSkinPicture(&error);
-    statusinfo->setText(QString::fromLatin1(kWelcomeText));
-    if (!pictureOk)
-        ShowErrorBox(m_prompts, this, error);
-}
-
-void Tfrmmain::SetDiscLoadedState() { ApplyCommandState(CommandState::DiscLoaded); }
-void Tfrmmain::SetConvertingState() { ApplyCommandState(CommandState::Converting); }
-void Tfrmmain::SetPausedState() { ApplyCommandState(CommandState::Paused); }
-
-bool Tfrmmain::LoadSkinPicture(QString *error)
-{
-    const QString path = SkinPath + QStringLiteral("zune.jpg");
-    QString why;
-    const QImage image = LoadJpegFile(path, &why);
-    if (image.isNull()) {
-        Image1->clear();
-        if (error)
-            *error = QStringLiteral("Cannot load picture %1: %2").arg(path, why);
-        return false;
-    }
-    Image1->setPixmap(QPixmap::fromImage(image));
-    return true;
-}
-
-// ---- engine ---------------------------------------------------------------
-
-DCHandle Tfrmmain::CreateConverterInstance()
-{
-    const DCHandle h = Engine.CreateConverter();
-    if (h != 0) {
-        // May fire on an engine thread: only post the drain to this thread.
-        Engine.SetWakeup(h, [this] {
-            QMetaObject::invokeMethod(this, [this] { DispatchReports(); }, Qt::QueuedConnection);
-        });
-    }
-    return h;
-}
-
-void Tfrmmain::DispatchReports()
-{
-    if (ConverterHandle != 0)
-        Engine.DispatchReports(ConverterHandle);
-}
-
 // ---- life cycle -----------------------------------------------------------
 
 void Tfrmmain::FormCreate()
@@ -445,11 +362,8 @@ void Tfrmmain::FormCreate()
     }
     SetSettingsPath(DataPathReady ? (DataPath + QStringLiteral("mervale.ini")).toStdString() : std::string());
     DriveList.clear();
-    ConverterHandle = CreateConverterInstance();
+    ConverterHandle.Replace();
     PreviewDC = nullptr;
-    TwoPass = 0;
-    MergeOutput = false;
-    AngleIndex = 0;
 }
 
 void Tfrmmain::showEvent(QShowEvent *event)
@@ -522,11 +436,7 @@ void Tfrmmain::FormDestroy()
     Step(QStringLiteral("FormDestroy"));
     DriveList.clear();
     PreviewDC = nullptr;
-    if (ConverterHandle != 0) {
-        Engine.SetWakeup(ConverterHandle, nullptr);
-        Engine.CloseConverter(ConverterHandle);
-        ConverterHandle = 0;
-    }
+    ConverterHandle.Close();
 }
 
 void Tfrmmain::Exit1Click()

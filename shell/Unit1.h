@@ -6,6 +6,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/ChapterView.h"
 #include "engine/ConverterEngine.h"
+#include "engine/ConverterInstance.h"
 #include "shell/CommandStates.h"
 #include "shell/HTMLHelp_Decl.h"
 
@@ -34,6 +35,7 @@ class TBrambleButton;
 
 namespace pellavan {
 class CatalogueCommands;
+class CatalogueView;
 class ConversionRun;
 class Desktop;
 class DriveSystem;
@@ -103,7 +105,6 @@ public:
     QTimer *Timer2;   // one-shot start-up timer
 
     // ---- state ---------------------------------------------------------
-    pellavan::ConverterEngine &Engine;
     QString AppPath;    // ends in "/"
     QString SkinPath;   // AppPath + "Skin/"
     QString DataPath;   // documents folder + "Varnock/quintar/"
@@ -112,11 +113,9 @@ public:
     bool DataPathReady = false;
     QStringList DriveList;
     pellavan::DiscCatalogue Disc;   // TDVDInfo and the title tree (catalogue/)
-    DCHandle ConverterHandle = 0;
+    // The engine instance: its handle, wake-up and report drain.
+    pellavan::ConverterInstance ConverterHandle;
     void *PreviewDC = nullptr;   // the engine does not draw: always null
-    int32_t TwoPass = 0;
-    bool MergeOutput = false;
-    int32_t AngleIndex = 0;
     // The conversion run and its fields (run/).
     pellavan::ConversionRun &Conversion();
 
@@ -124,19 +123,12 @@ public:
     void SetIdleState();
     void SetDiscLoadedState();
     void SetConvertingState();
-    void SetPausedState();
     void ApplyCommandState(pellavan::CommandState state);
-    // The control of that name (widget or menu action), or null.
-    QObject *Control(const QString &name) const;
+    // The control the command states know by that name.
+    QObject *Control(pellavan::CommandControl control) const;
     // "zune.jpg" of the skin folder into Image1; false (and Image1 empty)
     // when it is missing or not a readable JPEG, `error` saying why.
     bool LoadSkinPicture(QString *error = nullptr);
-
-    // ---- engine --------------------------------------------------------
-    // A new engine instance whose reports reach DispatchReports on this
-    // window's thread. The caller owns closing the previous one.
-    DCHandle CreateConverterInstance();
-    void DispatchReports();
 
     // ---- life cycle ----------------------------------------------------
     void FormCloseQuery(bool &CanClose);
@@ -201,13 +193,16 @@ private:
     void FormShow();
     void FormDestroy();
     void Step(const QString &name);
+    // Calls `f` with the typed member that stands for `control`.
+    template <class F> void WithControl(pellavan::CommandControl control, F &&f) const;
 
     pellavan::UserPrompts &m_prompts;
     pellavan::Desktop &m_desktop;
     std::function<void(const QString &)> m_trace;
     pellavan::HtmlHelpControl m_help;
     pellavan::DriveSystem *m_drives = nullptr;
-    pellavan::CatalogueCommands *m_discCommands = nullptr;
+    std::unique_ptr<pellavan::CatalogueView> m_discView;
+    pellavan::CatalogueCommands *m_discCommands = nullptr;   // a child of this window
     bool m_shown = false;
     pellavan::PowerControl *m_power = nullptr;
     std::unique_ptr<pellavan::RunWindow> m_run;

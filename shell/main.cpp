@@ -1,7 +1,7 @@
 // Program entry: one instance at a time, the eight windows, the message loop.
 #include "engine/ConverterEngine.h"
 #include "platform/InstanceLock.h"
-#include "shell/ErrorText.h"
+#include "widgets/ErrorText.h"
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
 #include "widgets/Skin.h"

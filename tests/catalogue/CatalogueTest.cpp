@@ -22,10 +22,10 @@ EngineScript ExampleDisc()
 struct Loaded {
     ScriptedEngine engine;
     DiscCatalogue disc;
-    DCHandle handle = 0;
+    ConverterInstance instance{engine};
     bool Load(const std::string &root = "/media/dvd", const std::string &name = "MOVIE")
     {
-        return LoadDisc(engine, handle, disc, root, name);
+        return LoadDisc(instance, disc, root, name);
     }
 };
 
@@ -80,7 +80,7 @@ TEST(LoadDisc, CallsTheEngineInTheLoadOrder)
 {
     Loaded l;
     l.engine.script = ExampleDisc();
-    l.handle = l.engine.CreateConverter();   // the instance made at start-up
+    l.instance.Replace();   // the instance made at start-up
     l.engine.ClearCalls();
     ASSERT_TRUE(l.Load("/media/dvd"));
     const std::vector<std::string> want = {
@@ -96,7 +96,7 @@ TEST(LoadDisc, CallsTheEngineInTheLoadOrder)
         "Converter_GetChapterPlayTime(2, 1, 0)",
     };
     EXPECT_EQ(l.engine.calls, want);
-    EXPECT_EQ(l.handle, 2u);
+    EXPECT_EQ(l.instance.Handle(), 2u);
     EXPECT_EQ(l.engine.OpenHandles(), std::vector<DCHandle>{2});
 }
 
@@ -111,7 +111,7 @@ TEST(LoadDisc, RefusedDiscLeavesNothingOfThePreviousOne)
     EXPECT_EQ(l.disc.info.listedTitleCount, 0);
     EXPECT_EQ(l.disc.info.titleCount, 0);
     EXPECT_TRUE(l.disc.info.titles.empty());
-    EXPECT_EQ(l.engine.OpenHandles(), std::vector<DCHandle>{l.handle});
+    EXPECT_EQ(l.engine.OpenHandles(), std::vector<DCHandle>{l.instance.Handle()});
 }
 
 TEST(LoadDisc, SecondDiscReplacesTheFirstCompletely)

@@ -70,9 +70,9 @@ void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button
     QApplication::sendEvent(w, &e);
 }
 
-struct Window {
+struct Window : CatalogueView {
     ScriptedEngine engine;
-    DCHandle handle = 0;
+    ConverterInstance instance{engine};
     DiscCatalogue disc;
     FakeDrives drives;
     ChapterView view;
@@ -83,22 +83,18 @@ struct Window {
     int discLoaded = 0, noDisc = 0, dialogs = 0;
     bool convertEnabled = false;
     std::function<int(QDialog &)> onDialog = [](QDialog &) { return 0; };
-    CatalogueCommands commands{engine, handle, disc, view, drives, dvdList, report, MakeHost()};
+    CatalogueCommands commands{instance, disc, view, drives, dvdList, report, *this};
 
-    CatalogueCommands::Host MakeHost()
+    void ShowStatus(const QString &s) override { status = s; }
+    void SetConvertEnabled(bool on) override { convertEnabled = on; }
+    void EnterDiscLoaded() override { ++discLoaded; }
+    void EnterNoDisc() override { ++noDisc; }
+    void ShowInformation(const QString &s) override { information = s; }
+    QString ChooseFolder(const QString &) override { return folderToChoose; }
+    int ExecDialog(QDialog &d) override
     {
-        CatalogueCommands::Host h;
-        h.showStatus = [this](const QString &s) { status = s; };
-        h.setConvertEnabled = [this](bool on) { convertEnabled = on; };
-        h.enterDiscLoaded = [this] { ++discLoaded; };
-        h.enterNoDisc = [this] { ++noDisc; };
-        h.showInformation = [this](const QString &s) { information = s; };
-        h.chooseFolder = [this](const QString &) { return folderToChoose; };
-        h.execDialog = [this](QDialog &d) {
-            ++dialogs;
-            return onDialog(d);
-        };
-        return h;
+        ++dialogs;
+        return onDialog(d);
     }
     Window()
     {

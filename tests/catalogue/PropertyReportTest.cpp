@@ -13,8 +13,8 @@ std::vector<std::string> Report(std::vector<ScriptedTitle> titles, DiscCatalogue
 {
     ScriptedEngine engine;
     engine.script.titles = std::move(titles);
-    DCHandle h = 0;
-    EXPECT_TRUE(LoadDisc(engine, h, disc, "/media/dvd", "MOVIE"));
+    ConverterInstance instance{engine};
+    EXPECT_TRUE(LoadDisc(instance, disc, "/media/dvd", "MOVIE"));
     return PropertyReportLines(disc);
 }
 

@@ -42,10 +42,10 @@ TEST(RealDisc, ReportListsWhatLsdvdLists)
 
     auto engine = CreateLibraryEngine();
     DiscCatalogue disc;
-    DCHandle handle = 0;
-    ASSERT_TRUE(LoadDisc(*engine, handle, disc, root, "Unknow Disc"));
+    ConverterInstance instance{*engine};
+    ASSERT_TRUE(LoadDisc(instance, disc, root, "Unknow Disc"));
     std::vector<std::string> report = PropertyReportLines(disc);
-    engine->CloseConverter(handle);
+    instance.Close();
 
     // What lsdvd says, turned into the report's own lines.
     std::string lsdvd = Output("lsdvd -x '" + root + "' 2>/dev/null");

@@ -11,12 +11,12 @@ namespace {
 struct TreeFixture : ::testing::Test {
     ScriptedEngine engine;
     DiscCatalogue disc;
-    DCHandle handle = 0;
+    ConverterInstance instance{engine};
 
     void Load(std::vector<ScriptedTitle> titles)
     {
         engine.script.titles = std::move(titles);
-        ASSERT_TRUE(LoadDisc(engine, handle, disc, "/media/dvd", "MOVIE"));
+        ASSERT_TRUE(LoadDisc(instance, disc, "/media/dvd", "MOVIE"));
     }
     TreeNode &N(size_t i) { return *disc.tree.NodeAt(i); }
     TreeHit Box(size_t i) { return {&N(i), HitPart::CheckBox}; }

@@ -29,7 +29,7 @@ struct JobDriver : ::testing::Test {
     void SetUp() override { d.Load(ThreeTitles()); }
     JobStart Run(const TreeNode &node, const JobSettings &s)
     {
-        return ConvertJob(d.engine, d.handle, d.disc.info, d.disc.tree, node, s, NoCallback);
+        return ConvertJob(d.engine, d.handle(), d.disc.info, d.disc.tree, node, s, NoCallback);
     }
 };
 

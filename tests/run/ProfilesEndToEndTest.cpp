@@ -7,7 +7,7 @@
 // volume and sound delay of the first back: the second file shows none of them.
 #include "MainWindowHarness.h"
 #include "catalogue/ChapterView.h"
-#include "run/RunControl.h"
+#include "run/ConversionRun.h"
 #include "settings/Profiles.h"
 #include "settings/SettingsHost.h"
 #include "settings/Unit7.h"

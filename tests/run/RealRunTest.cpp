@@ -2,8 +2,9 @@
 // are real videos with the names, sizes and lengths the run asked for.
 #include "StandIns.h"
 #include "catalogue/Catalogue.h"
-#include "run/RunControl.h"
+#include "run/ConversionRun.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -38,10 +39,9 @@ struct QuietView : RunView {
     std::string SaveCapture(const std::string &, int, int) override { return {}; }
     void ShowError(const std::string &) override {}
     void ShowMessage(const std::string &) override {}
-    void ShowStopButton(bool) override {}
-    void SetPauseCommands(bool, bool) override {}
     void SetCaptureEnabled(bool) override {}
     void EnterConvertingState() override {}
+    void EnterPausedState() override {}
     void LeaveConvertingState() override { ++finished; }
     bool OpenFolderWhenDone() const override { return false; }
     bool ShutdownWhenDone() const override { return false; }
@@ -49,8 +49,6 @@ struct QuietView : RunView {
     void OpenOutputFolder() override {}
 };
 
-ConversionRun *g_run = nullptr;
-uint8_t Callback(int32_t progress, int32_t state) { return g_run->ConvertCallback(progress, state); }
 
 std::string Probe(const std::string &file, const char *entries)
 {
@@ -69,14 +67,15 @@ std::string Probe(const std::string &file, const char *entries)
 }
 
 struct RealRun : ::testing::Test {
+    int argc = 0;
+    QCoreApplication app{argc, nullptr};   // the thread the wake-ups post the drain to
     std::unique_ptr<ConverterEngine> engine = CreateLibraryEngine();
-    DCHandle handle = 0;
+    ConverterInstance instance{*engine};
     DiscCatalogue disc;
     QuietView view;
     NoPower power;
     JobSettings settings;
     QTemporaryDir out;
-    std::atomic<bool> woke{false};
     std::unique_ptr<ConversionRun> run;
 
     void SetUp() override
@@ -84,14 +83,12 @@ struct RealRun : ::testing::Test {
         const std::string root = std::string(TEST_DISCS) + "/ntsc";
         if (!QFile::exists(QString::fromStdString(root + "/VIDEO_TS/VIDEO_TS.IFO")))
             GTEST_SKIP() << "test disc not made";
-        ASSERT_TRUE(LoadDisc(*engine, handle, disc, root, "MOVIE"));
-        engine->SetWakeup(handle, [this] { woke = true; });
+        ASSERT_TRUE(LoadDisc(instance, disc, root, "MOVIE"));
         settings.profile = 4;   // Zune (320*240) MPEG-4
         settings.adv.ApplyProfile(settings.profile);
         settings.outputFolder = out.path().toStdString() + "/";
         run = std::make_unique<ConversionRun>(
-            RunContext{*engine, handle, disc, [this] { return settings; }, Callback, power, nullptr}, view);
-        g_run = run.get();
+            RunContext{instance, disc, [this] { return settings; }, power, nullptr}, view);
 
         // Chapters 1 and 2 of title 1, and title 2 whole.
         TitleTree &tree = disc.tree;
@@ -106,11 +103,8 @@ struct RealRun : ::testing::Test {
     }
     void TearDown() override
     {
-        if (handle) {
-            engine->SetWakeup(handle, nullptr);
-            engine->CloseConverter(handle);
-        }
-        g_run = nullptr;
+        run.reset();
+        instance.Close();
     }
     // Plays the UI thread until the run ends.
     bool RunToEnd()
@@ -118,10 +112,9 @@ struct RealRun : ::testing::Test {
         run->btnconvertClick();
         const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(3);
         while (run->RunOn() && std::chrono::steady_clock::now() < until) {
-            if (woke.exchange(false))
-                engine->DispatchReports(handle);
-            else
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // The instance's wake-up posts the drain to this thread.
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return !run->RunOn();
     }

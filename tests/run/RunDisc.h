@@ -14,15 +14,16 @@ namespace pellavan::testing {
 
 struct RunDisc {
     ScriptedEngine engine;
-    DCHandle handle = 0;
+    ConverterInstance instance{engine};
     DiscCatalogue disc;
 
     void Load(std::vector<ScriptedTitle> titles, const std::string &name = "MOVIE")
     {
         engine.script.titles = std::move(titles);
-        ASSERT_TRUE(LoadDisc(engine, handle, disc, "/media/dvd", name));
+        ASSERT_TRUE(LoadDisc(instance, disc, "/media/dvd", name));
         engine.ClearCalls();
     }
+    DCHandle handle() const { return instance.Handle(); }
     TreeNode &Title(int i) const { return *disc.tree.DiscNode()->children.at(size_t(i)); }
     // The chapter node at `position` among the title's chapter nodes.
     TreeNode &Chapter(int title, int position) const

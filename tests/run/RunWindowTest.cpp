@@ -2,12 +2,12 @@
 // recording engine: reports arrive through the window's queued dispatch.
 #include "ScriptedEngine.h"
 #include "platform/Desktop.h"
-#include "run/RunControl.h"
+#include "run/ConversionRun.h"
 #include "settings/SettingsHost.h"
 #include "settings/SettingsStore.h"
 #include "settings/Unit5.h"
 #include "settings/adv.h"
-#include "shell/Prompts.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
 #include "widgets/BrambleForm.h"
@@ -106,7 +106,7 @@ struct MainWindowRun : ::testing::Test {
         titles.push_back(MakeTitle({1000, 2000, 3000}, {MakeAudio("English", 0, 0x80)}));
         titles.push_back(MakeTitle({4000}));
         engine.script.titles = titles;
-        ASSERT_TRUE(LoadDisc(engine, w->ConverterHandle, w->Disc, "/media/dvd", "MOVIE"));
+        ASSERT_TRUE(LoadDisc(w->ConverterHandle, w->Disc, "/media/dvd", "MOVIE"));
         w->SetDiscLoadedState();
         engine.ClearCalls();
     }

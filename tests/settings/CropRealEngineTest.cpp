@@ -27,14 +27,14 @@ TEST(CropDialogOnTheRealEngine, ShowsTheLongestTitlesFramesAndStepsOn)
     if (!QFile::exists(QString::fromStdString(root + "/VIDEO_TS/VIDEO_TS.IFO")))
         GTEST_SKIP() << "test disc not made";
     std::unique_ptr<ConverterEngine> engine = CreateLibraryEngine();
-    DCHandle handle = 0;
+    ConverterInstance instance{*engine};
     DiscCatalogue disc;
-    ASSERT_TRUE(LoadDisc(*engine, handle, disc, root, "MOVIE"));
+    ASSERT_TRUE(LoadDisc(instance, disc, root, "MOVIE"));
     const std::vector<CropTitle> titles = CropTitles(disc.info);
     ASSERT_EQ(ChoosePreviewTitle(titles), 0);   // title 1, red, 78 frames, is the longest
 
     Tfrmpre pre;
-    ASSERT_TRUE(pre.BeginPreview(*engine, handle, titles, nullptr));
+    ASSERT_TRUE(pre.BeginPreview(instance, titles, nullptr));
     QImage first = pre.Picture();
     ASSERT_EQ(first.size(), QSize(720, 480));
     EXPECT_EQ(pre.ebot->maximum(), 480);
@@ -48,5 +48,5 @@ TEST(CropDialogOnTheRealEngine, ShowsTheLongestTitlesFramesAndStepsOn)
     EXPECT_TRUE(Red(later.pixel(400, 300)));
     EXPECT_TRUE(White(later.pixel(200, 20))) << std::hex << later.pixel(200, 20);
     pre.EndPreview();
-    engine->CloseConverter(handle);
+    instance.Close();
 }

@@ -4,6 +4,7 @@
 #include "settings/Unit7.h"
 #include "settings/Unit8.h"
 #include "settings/adv.h"
+#include "widgets/Prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -230,14 +231,15 @@ TEST_F(Dialogs, MiscScreensaverReleasedWhenTheProgramEnds)
 class CropDialog : public Dialogs {
 protected:
     ScriptedEngine engine;
-    DCHandle handle = engine.CreateConverter();
+    ConverterInstance instance{engine};
+    DCHandle handle = instance.Replace();
     std::vector<CropTitle> titles{{100, false, 1}, {900, false, 4}, {900, false, 1}};
     Tfrmpre pre;
 
     void Open()
     {
         engine.ClearCalls();
-        ASSERT_TRUE(pre.BeginPreview(engine, handle, titles, nullptr));
+        ASSERT_TRUE(pre.BeginPreview(instance, titles, nullptr));
         pre.show();
     }
 };
@@ -309,10 +311,35 @@ TEST_F(CropDialog, NoPictureKeepsTheCropOff)
     EXPECT_EQ(engine.calls.back(), "Converter_EndPreview(1)");
 }
 
+// Answers every dialog without closing it, as the window tests' stand-ins do.
+struct UnclosingPrompts final : UserPrompts {
+    std::vector<std::string> *calls = nullptr;
+    int WarningQuestion(QWidget *, const QString &) override { return kAnswerNo; }
+    void Message(QWidget *, const QString &) override {}
+    void ErrorBox(QWidget *, const QString &) override {}
+    int ShowModal(QDialog *) override
+    {
+        calls->push_back("shown");
+        return QDialog::Accepted;
+    }
+};
+
+TEST_F(CropDialog, TheCommandShowsTheDialogBetweenBeginningAndEndingThePreview)
+{
+    UnclosingPrompts prompts;
+    prompts.calls = &engine.calls;
+    engine.ClearCalls();
+    EXPECT_EQ(pre.CropSettings1Click(instance, titles, nullptr, prompts), QDialog::Accepted);
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"Converter_BeginPreview(1, 1, 1)", "Converter_GetPreview2(1, 1)",
+                                                      "shown", "Converter_EndPreview(1)"}));
+}
+
 TEST_F(CropDialog, NothingToPreviewDoesNothing)
 {
     titles = {{0, false, 1}, {0, false, 2}};
     engine.ClearCalls();
-    EXPECT_EQ(pre.CropSettings1Click(engine, handle, titles, nullptr), -1);
+    UnclosingPrompts prompts;
+    prompts.calls = &engine.calls;
+    EXPECT_EQ(pre.CropSettings1Click(instance, titles, nullptr, prompts), -1);
     EXPECT_TRUE(engine.calls.empty());
 }

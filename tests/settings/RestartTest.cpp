@@ -5,7 +5,7 @@
 #include "settings/Unit5.h"
 #include "settings/Unit8.h"
 #include "settings/adv.h"
-#include "shell/Prompts.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
 

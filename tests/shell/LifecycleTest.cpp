@@ -63,7 +63,7 @@ TEST_F(Lifecycle, WindowsAreCreatedInOrderAndFirstShownAfterAllExist)
     // One engine instance, created during FormCreate, with its wake-up.
     EXPECT_EQ(engine.CallsNamed("CreateConverter").size(), 1u);
     EXPECT_LT(Find("step:FormCreate"), Find("CreateConverter()"));
-    EXPECT_EQ(frmmain->ConverterHandle, engine.LastHandle());
+    EXPECT_EQ(frmmain->ConverterHandle.Handle(), engine.LastHandle());
     EXPECT_EQ(frmmain->PreviewDC, nullptr);
 
     ShowMain();
@@ -113,7 +113,7 @@ TEST_F(Lifecycle, UnmakeableDataFolderIsReportedAndTheProgramGoesOn)
     EXPECT_EQ(prompts.errors[0].toStdString(), "Cannot create " + (home / "Papers").string() + "/Varnock/quintar/.");
     EXPECT_FALSE(frmmain->DataPathReady);
     // Everything else is set up as usual.
-    EXPECT_NE(frmmain->ConverterHandle, 0u);
+    EXPECT_NE(frmmain->ConverterHandle.Handle(), 0u);
     EXPECT_TRUE(Logged("CreateConverter()"));
     ShowMain();
     EXPECT_EQ(frmmain->statusinfo->text(), " Welcome to use Pellavan");
@@ -141,7 +141,7 @@ TEST_F(Lifecycle, CloseWhileConvertingAnsweredYesSavesThenStopsThenClosesTheEngi
     CreateWindows();
     ShowMain();
     StartConverting();
-    const DCHandle h = frmmain->ConverterHandle;
+    const DCHandle h = frmmain->ConverterHandle.Handle();
     prompts.answer = kAnswerYes;
     EXPECT_TRUE(frmmain->close());
     EXPECT_EQ(prompts.questions.size(), 1);
@@ -172,7 +172,7 @@ TEST_F(Lifecycle, CloseWhilePausedAsksNothingSavesAndLeavesTheEngineToDestroy)
     ShowMain();
     StartConverting();
     frmmain->Timer1->stop();   // paused
-    frmmain->SetPausedState();
+    frmmain->ApplyCommandState(CommandState::Paused);
     EXPECT_TRUE(frmmain->close());
     EXPECT_TRUE(prompts.questions.isEmpty());
     EXPECT_TRUE(Logged("step:SaveMainSettings"));

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTest>
 #include <QTreeView>
 
 using namespace pellavan;
@@ -31,7 +32,7 @@ protected:
     // states switch.
     std::string Now(const QString &name, bool withVisibility)
     {
-        QObject *o = frmmain->Control(name);
+        QObject *o = frmmain->findChild<QObject *>(name);
         if (!o)
             return "missing";
         bool enabled = false, visible = false;
@@ -81,16 +82,33 @@ TEST_F(MainWindow, EachStateShowsItsColumnOnTheRealControls)
                 EXPECT_EQ(Now(name, row.visibility), row.*column) << name.toStdString() << " in " << stateName;
     };
     check("idle", &Row::idle);
-    frmmain->SetDiscLoadedState();
+    engine.script.titles = {MakeTitle({1000, 2000}), MakeTitle({3000})};
+    prompts.folder = QString::fromStdString(root.string());
+    frmmain->OpenDVDFolder1->trigger();
     check("disc loaded", &Row::disc);
-    frmmain->SetConvertingState();
+    emit frmmain->btnconvert->OnClick(frmmain->btnconvert);
+    ASSERT_TRUE(frmmain->Timer1->isActive());
     check("converting", &Row::converting);
-    frmmain->SetPausedState();
+    emit frmmain->btnpause->OnClick(frmmain->btnpause);
     check("paused", &Row::paused);
-    frmmain->SetConvertingState();
+    emit frmmain->btnpause->OnClick(frmmain->btnpause);
     check("converting again", &Row::converting);
-    frmmain->SetDiscLoadedState();   // the run ended
+    frmmain->Pause1->trigger();
+    check("paused by the menu", &Row::paused);
+    frmmain->remuse1->trigger();
+    check("resumed by the menu", &Row::converting);
+    emit frmmain->btnabort->OnClick(frmmain->btnabort);
     check("after the run", &Row::disc);
+}
+
+TEST_F(MainWindow, EveryControlOfTheStatesIsItsOwnMember)
+{
+    for (int i = 0; i < kCommandControlCount; ++i) {
+        const auto c = CommandControl(i);
+        QObject *o = frmmain->Control(c);
+        ASSERT_NE(o, nullptr) << CommandControlName(c);
+        EXPECT_EQ(o->objectName().toStdString(), CommandControlName(c));
+    }
 }
 
 TEST_F(MainWindow, IdleStateTextsAndPicture)
@@ -104,18 +122,29 @@ TEST_F(MainWindow, IdleStateTextsAndPicture)
     EXPECT_FALSE(frmmain->Image1->pixmap().isNull());
 }
 
-TEST_F(MainWindow, PausingKeepsCaptureAsTheShowOptionLeftIt)
+TEST_F(MainWindow, PausingAndResumingKeepCaptureAsTheShowOptionLeftIt)
 {
-    frmmain->SetDiscLoadedState();
-    frmmain->SetConvertingState();
-    // "Show" unchecked while converting switches capture off...
-    frmmain->btncapture->setEnabled(false);
-    frmmain->Capture1->setEnabled(false);
-    frmmain->SetPausedState();
-    // ...and pausing does not switch it back on.
+    engine.script.titles = {MakeTitle({1000})};
+    prompts.folder = QString::fromStdString(root.string());
+    frmmain->OpenDVDFolder1->trigger();
+    emit frmmain->btnconvert->OnClick(frmmain->btnconvert);
+    // "Show" unchecked by a click while converting switches capture off...
+    QTest::mouseClick(frmmain->previewcheck, Qt::LeftButton);
+    ASSERT_FALSE(frmmain->previewcheck->isChecked());
+    EXPECT_FALSE(frmmain->btncapture->isEnabled());
+    EXPECT_FALSE(frmmain->Capture1->isEnabled());
+    // ...and neither pausing nor resuming switches it back on.
+    emit frmmain->btnpause->OnClick(frmmain->btnpause);
     EXPECT_FALSE(frmmain->btncapture->isEnabled());
     EXPECT_FALSE(frmmain->Capture1->isEnabled());
     EXPECT_TRUE(frmmain->btnproperty->isEnabled());
+    emit frmmain->btnpause->OnClick(frmmain->btnpause);
+    EXPECT_FALSE(frmmain->btncapture->isEnabled());
+    EXPECT_FALSE(frmmain->Capture1->isEnabled());
+    // "Show" checked again switches it back on.
+    QTest::mouseClick(frmmain->previewcheck, Qt::LeftButton);
+    EXPECT_TRUE(frmmain->btncapture->isEnabled());
+    EXPECT_TRUE(frmmain->Capture1->isEnabled());
 }
 
 TEST_F(MainWindow, ControlsSitAtTheirPlaces)
@@ -143,7 +172,7 @@ TEST_F(MainWindow, ControlsSitAtTheirPlaces)
         {"convertinfo", {472, 379, 97, 21}},     {"Timeinfo", {569, 379, 128, 21}},
     };
     for (const auto &p : places) {
-        auto *w = qobject_cast<QWidget *>(frmmain->Control(p.name));
+        auto *w = qobject_cast<QWidget *>(frmmain->findChild<QObject *>(p.name));
         ASSERT_NE(w, nullptr) << p.name;
         EXPECT_EQ(QRect(w->mapTo(frmmain, QPoint(0, 0)), w->size()), p.rect) << p.name;
     }

@@ -26,6 +26,8 @@ void ShellTest::SetUp()
     services.engine = &engine;
     services.prompts = &prompts;
     services.desktop = &desktop;
+    services.drives = &drives;
+    services.power = &power;
     services.appPath = QString::fromStdString(app.string());
     services.trace = [this](const QString &step) { engine.calls.push_back("step:" + step.toStdString()); };
 }

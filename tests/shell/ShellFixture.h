@@ -6,8 +6,9 @@
 #pragma once
 
 #include "ScriptedEngine.h"
+#include "StandIns.h"
 #include "platform/Desktop.h"
-#include "shell/Prompts.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit1.h"
 
 #include <QDialog>
@@ -27,6 +28,7 @@ public:
     int answer = kAnswerYes;
     QStringList questions, messages, errors;
     std::vector<QDialog *> modals;
+    QString folder;   // what the folder dialog chooses
 
     int WarningQuestion(QWidget *, const QString &text) override
     {
@@ -41,6 +43,7 @@ public:
         modals.push_back(dialog);
         return QDialog::Rejected;
     }
+    QString ChooseFolder(QWidget *, const QString &) override { return folder; }
 
 private:
     std::vector<std::string> &m_log;
@@ -91,6 +94,9 @@ protected:
     ScriptedEngine engine;
     RecordingPrompts prompts{engine.calls};
     FakeDesktop desktop;
+    // The start-up Open DVD and a run's end reach no real drive or power-off.
+    NoDrives drives;
+    NoPower power;
     MainWindowServices services;
 };
 

@@ -5,7 +5,7 @@
 
 #include "StandIns.h"
 #include "catalogue/CatalogueCommands.h"
-#include "shell/Prompts.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
 
@@ -21,6 +21,7 @@ namespace pellavan::testing {
 struct RecordedPrompts : UserPrompts {
     QStringList messages;                      // messages and error boxes, in order
     std::function<void(QDialog *)> onModal;    // sees each dialog before it is "closed"
+    QString folder;                            // what the folder dialog chooses
     int WarningQuestion(QWidget *, const QString &) override { return kAnswerNo; }
     void Message(QWidget *, const QString &text) override { messages << text; }
     void ErrorBox(QWidget *, const QString &text) override { messages << text; }
@@ -30,6 +31,7 @@ struct RecordedPrompts : UserPrompts {
             onModal(dialog);
         return QDialog::Rejected;
     }
+    QString ChooseFolder(QWidget *, const QString &) override { return folder; }
 };
 
 class MainWindowHarness {
@@ -71,12 +73,7 @@ public:
         qputenv("XDG_CONFIG_HOME", m_oldConfig);
     }
     // The folder that "Open DVD Folder" is given.
-    void ChooseFolder(const std::string &path)
-    {
-        frmmain->DiscCommands().host().chooseFolder = [path](const QString &) {
-            return QString::fromStdString(path);
-        };
-    }
+    void ChooseFolder(const std::string &path) { prompts.folder = QString::fromStdString(path); }
 
 private:
     bool m_started = false;

@@ -1,4 +1,4 @@
-#include "shell/ErrorText.h"
+#include "widgets/ErrorText.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "RunWindow.h"
 
 #include "platform/Desktop.h"
-#include "shell/Unit1.h"
+#include "Unit1.h"
 
 #include <QLineEdit>
 

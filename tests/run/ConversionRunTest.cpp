@@ -1,5 +1,5 @@
 #include "RunDisc.h"
-#include "run/RunControl.h"
+#include "run/ConversionRun.h"
 
 #include <gtest/gtest.h>
 
@@ -45,13 +45,9 @@ struct RecordingView : RunView {
     }
     void ShowError(const std::string &t) override { log.push_back("error:" + t); }
     void ShowMessage(const std::string &t) override { log.push_back("message:" + t); }
-    void ShowStopButton(bool stop) override { log.push_back(stop ? "stopbutton" : "convertbutton"); }
-    void SetPauseCommands(bool p, bool r) override
-    {
-        log.push_back(std::string("pause:") + (p ? "E" : "D") + (r ? "E" : "D"));
-    }
     void SetCaptureEnabled(bool on) override { log.push_back(on ? "capture:E" : "capture:D"); }
     void EnterConvertingState() override { log.push_back("converting"); }
+    void EnterPausedState() override { log.push_back("paused"); }
     void LeaveConvertingState() override { log.push_back("finished"); }
     bool OpenFolderWhenDone() const override { return openOption; }
     bool ShutdownWhenDone() const override { return shutOption; }
@@ -85,8 +81,6 @@ struct RecordingPower : PowerControl {
     }
 };
 
-ConversionRun *g_run = nullptr;
-uint8_t Callback(int32_t progress, int32_t state) { return g_run->ConvertCallback(progress, state); }
 
 struct Run : ::testing::Test {
     RunDisc d;
@@ -104,14 +98,12 @@ struct Run : ::testing::Test {
         d.CheckOnly({&d.Title(0), &d.Title(1), &d.Title(2)});
         power.log = &view.log;
         run = std::make_unique<ConversionRun>(
-            RunContext{d.engine, d.handle, d.disc, [this] { return settings; }, Callback, power, nullptr}, view);
-        g_run = run.get();
+            RunContext{d.instance, d.disc, [this] { return settings; }, power, nullptr}, view);
     }
-    void TearDown() override { g_run = nullptr; }
     void Report(int32_t progress, int32_t state)
     {
         d.engine.QueueReport(progress, state);
-        d.engine.DispatchReports(d.handle);
+        d.instance.DispatchReports();
     }
     std::vector<std::string> Converts() const { return d.engine.CallsNamed("Converter_Convert("); }
 };
@@ -202,7 +194,7 @@ TEST_F(Run, EveryStartRefusedFinishesTheRunOnce)
     EXPECT_EQ(view.Count("finished"), 1);
     EXPECT_EQ(view.Count("status:Sorry,Get wrong for rip this DVD Title."), 3);
     // The buttons end as a finished run leaves them: Convert back in place.
-    auto stop = std::find(view.log.begin(), view.log.end(), "stopbutton");
+    auto stop = std::find(view.log.begin(), view.log.end(), "converting");
     auto finished = std::find(view.log.begin(), view.log.end(), "finished");
     EXPECT_LT(stop, finished);
     EXPECT_EQ(Converts().size(), 3u);
@@ -244,11 +236,13 @@ TEST_F(Run, PauseResumeAndTheTick)
     run->btnpauseClick();
     EXPECT_FALSE(view.timer);
     EXPECT_TRUE(d.engine.Paused());
-    EXPECT_EQ(view.log.back(), "pause:DE");
+    EXPECT_EQ(view.log.back(), "paused");
     run->btnpauseClick();
     EXPECT_TRUE(view.timer);
     EXPECT_FALSE(d.engine.Paused());
-    EXPECT_EQ(view.log.back(), "pause:ED");
+    // Back to converting, capture following "Show" as before the pause.
+    EXPECT_EQ(std::vector<std::string>(view.log.end() - 2, view.log.end()),
+              (std::vector<std::string>{"converting", "capture:E"}));
 
     // "Show" off: no preview is fetched, capture follows "Show" while the timer runs.
     view.show = false;
@@ -297,8 +291,8 @@ TEST_F(Run, StopWithBothCompletionOptionsOpensTheFolderAndNeverPowersOff)
     EXPECT_FALSE(view.shutOption);
     EXPECT_EQ(power.powerOffs, 0);
     EXPECT_EQ(view.LastStatus(), "User abort converting");
-    const std::vector<std::string> tail(view.log.end() - 6, view.log.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"convertbutton", "idlepicture", "status:User abort converting",
+    const std::vector<std::string> tail(view.log.end() - 5, view.log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"idlepicture", "status:User abort converting",
                                               "shutoption:off", "finished", "openfolder"}));
     EXPECT_FALSE(run->RunOn());
 }

@@ -4,6 +4,7 @@
 // plain code that tests drive against the recording engine.
 #pragma once
 
+#include "ConverterInstance.h"
 #include "JobDriver.h"
 #include "platform/Power.h"
 
@@ -40,10 +41,10 @@ public:
     virtual std::string SaveCapture(const std::string &path, int width, int height) = 0;
     virtual void ShowError(const std::string &text) = 0;          // the standard error box
     virtual void ShowMessage(const std::string &text) = 0;        // the program's message box
-    virtual void ShowStopButton(bool stop) = 0;                   // btnabort in place of btnconvert
-    virtual void SetPauseCommands(bool pause, bool resume) = 0;   // Pause1, remuse1
     virtual void SetCaptureEnabled(bool on) = 0;                  // btncapture, Capture1
-    virtual void EnterConvertingState() = 0;                      // controls locked for a run
+    // The command states: Stop in place of Convert, the controls locked.
+    virtual void EnterConvertingState() = 0;
+    virtual void EnterPausedState() = 0;                          // Resume in place of Pause
     virtual void LeaveConvertingState() = 0;                      // controls of a finished run, "zune.jpg"
     // Completion options of the Misc Settings dialog.
     virtual bool OpenFolderWhenDone() const = 0;                  // copen
@@ -52,15 +53,12 @@ public:
     virtual void OpenOutputFolder() = 0;                          // GotoOutPutFolder1Click
 };
 
-// What a run works with.  `handle` is the window's ConverterHandle, read at
-// each call because opening a disc replaces it; `callback` is the plain
-// function the engine calls, which reaches this run through its owner.
+// What a run works with.  The run takes the engine's reports of `instance`
+// for as long as it lives; the instance is replaced each time a disc opens.
 struct RunContext {
-    ConverterEngine &engine;
-    const DCHandle &handle;
+    ConverterInstance &instance;
     const DiscCatalogue &disc;
     std::function<JobSettings()> settings;   // read from the dialogs at each job start
-    ::ConvertCallback callback;
     PowerControl &power;
     void *previewDC = nullptr;
 };
@@ -68,6 +66,9 @@ struct RunContext {
 class ConversionRun {
 public:
     ConversionRun(RunContext context, RunView &view);
+    ~ConversionRun();
+    ConversionRun(const ConversionRun &) = delete;
+    ConversionRun &operator=(const ConversionRun &) = delete;
 
     // Run fields.
     int32_t JobsLeft = 0;
@@ -101,6 +102,8 @@ private:
     bool StartJob(const TreeNode &node);
     void EndJob(const char *text);
     void NextJobOrFinish();
+    ConverterEngine &engine() const { return m_ctx.instance.Engine(); }
+    DCHandle handle() const { return m_ctx.instance.Handle(); }
 
     RunContext m_ctx;
     RunView &m_view;

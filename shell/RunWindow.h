@@ -2,7 +2,7 @@
 // what, where the settings of a job are read, and the completion options.
 #pragma once
 
-#include "RunControl.h"
+#include "run/ConversionRun.h"
 
 #include <memory>
 
@@ -34,10 +34,9 @@ public:
     std::string SaveCapture(const std::string &path, int width, int height) override;
     void ShowError(const std::string &text) override;
     void ShowMessage(const std::string &text) override;
-    void ShowStopButton(bool stop) override;
-    void SetPauseCommands(bool pause, bool resume) override;
     void SetCaptureEnabled(bool on) override;
     void EnterConvertingState() override;
+    void EnterPausedState() override;
     void LeaveConvertingState() override;
     bool OpenFolderWhenDone() const override;
     bool ShutdownWhenDone() const override;

@@ -27,6 +27,14 @@ public:
     virtual void ErrorBox(QWidget *owner, const QString &text) = 0;
     // Shows a dialog modally; its result.
     virtual int ShowModal(QDialog *dialog) = 0;
+    // A folder chosen in the standard folder dialog captioned `title`;
+    // empty when cancelled, as it is for a stand-in that does not choose.
+    virtual QString ChooseFolder(QWidget *owner, const QString &title)
+    {
+        (void)owner;
+        (void)title;
+        return {};
+    }
 };
 
 // Real message boxes.

@@ -1,4 +1,4 @@
-#include "RunControl.h"
+#include "ConversionRun.h"
 
 #include <cmath>
 #include <cstdio>
@@ -48,7 +48,12 @@ void RunCompletionActions(RunView &view, PowerControl &power)
         ShutdownComputer(power);
 }
 
-ConversionRun::ConversionRun(RunContext context, RunView &view) : m_ctx(std::move(context)), m_view(view) {}
+ConversionRun::ConversionRun(RunContext context, RunView &view) : m_ctx(std::move(context)), m_view(view)
+{
+    m_ctx.instance.SetReportSink([this](int32_t progress, int32_t state) { return ConvertCallback(progress, state); });
+}
+
+ConversionRun::~ConversionRun() { m_ctx.instance.SetReportSink({}); }
 
 void ConversionRun::btnconvertClick()
 {
@@ -67,7 +72,6 @@ void ConversionRun::btnconvertClick()
     JobsLeft = jobs;
     StartNextJob(0);
     CaptureCount = 0;
-    m_view.ShowStopButton(true);
     // Every job refused at its start: the run is over already.
     if (jobs > 0 && JobsLeft <= 0)
         FinishRun();
@@ -97,8 +101,8 @@ bool ConversionRun::StartJob(const TreeNode &node)
     const JobSettings s = m_ctx.settings();
     TwoPass = s.twoPass ? 1 : 0;
     MergeOutput = s.merge;
-    const JobStart js = ConvertJob(m_ctx.engine, m_ctx.handle, m_ctx.disc.info, m_ctx.disc.tree, node, s,
-                                   m_ctx.callback);
+    const JobStart js = ConvertJob(engine(), handle(), m_ctx.disc.info, m_ctx.disc.tree, node, s,
+                                   ConverterInstance::Callback());
     AngleIndex = js.params.angle;
     Deinterlace = js.params.deinterlace;
     if (!js.progressText.empty())
@@ -116,7 +120,7 @@ void ConversionRun::EndJob(const char *text)
     --JobsLeft;
     // A merged run shares one file: it closes with the last job only.
     if (!MergeOutput || JobsLeft <= 0)
-        m_ctx.engine.Converter_CloseFile(m_ctx.handle);
+        engine().Converter_CloseFile(handle());
     m_view.SetTimerEnabled(false);
 }
 
@@ -138,7 +142,7 @@ uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
         return 1;
     }
     m_view.SetProgress(progress);
-    m_view.SetSpeed(FpsText(m_ctx.engine.Converter_GetEncodeFps(m_ctx.handle)));
+    m_view.SetSpeed(FpsText(engine().Converter_GetEncodeFps(handle())));
     if (state == 1) {
         EndJob(kJobFinishedText);
         NextJobOrFinish();
@@ -151,7 +155,7 @@ uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
 void ConversionRun::Timer1Timer()
 {
     if (m_view.ShowChecked())
-        m_view.ShowPreview(m_ctx.engine.Converter_GetPreview(m_ctx.handle, m_ctx.previewDC));
+        m_view.ShowPreview(engine().Converter_GetPreview(handle(), m_ctx.previewDC));
     ElapsedTime = AddTime(0, 0, 0.5, ElapsedTime);
     m_view.SetElapsed(kElapsedPrefix + FormatElapsed(ElapsedTime));
 }
@@ -161,17 +165,19 @@ void ConversionRun::Pause1Click()
     if (!m_runOn)
         return;
     m_view.SetTimerEnabled(false);
-    m_ctx.engine.Converter_Pause(m_ctx.handle);
-    m_view.SetPauseCommands(false, true);
+    engine().Converter_Pause(handle());
+    m_view.EnterPausedState();
 }
 
 void ConversionRun::remuse1Click()
 {
     if (!m_runOn)
         return;
-    m_ctx.engine.Converter_Resume(m_ctx.handle);
+    engine().Converter_Resume(handle());
     m_view.SetTimerEnabled(true);
-    m_view.SetPauseCommands(true, false);
+    EnterConvertingState();
+    // Capture goes on following "Show", as before the pause.
+    previewcheckClick();
 }
 
 void ConversionRun::btnpauseClick()
@@ -184,10 +190,9 @@ void ConversionRun::btnpauseClick()
 
 void ConversionRun::btnabortClick()
 {
-    m_ctx.engine.Converter_CancelConvert(m_ctx.handle);
-    m_ctx.engine.Converter_CloseFile(m_ctx.handle);
+    engine().Converter_CancelConvert(handle());
+    engine().Converter_CloseFile(handle());
     m_view.SetTimerEnabled(false);
-    m_view.ShowStopButton(false);
     m_view.ShowIdlePicture();
     m_view.SetStatus(kUserAbortText);
     // A stopped run may open the folder but never powers the machine off.
@@ -208,10 +213,10 @@ void ConversionRun::Capture1Click()
     const FrameSize size = s.adv.GetFrameSize(s.profile).value_or(FrameSize{0, 0});
 
     m_view.SetTimerEnabled(false);
-    m_ctx.engine.Converter_Pause(m_ctx.handle);
+    engine().Converter_Pause(handle());
     const std::string error = m_view.SaveCapture(path, size.width, size.height);
     // Whatever the save did, the job goes on before anything is shown.
-    m_ctx.engine.Converter_Resume(m_ctx.handle);
+    engine().Converter_Resume(handle());
     m_view.SetTimerEnabled(true);
     if (!error.empty())
         m_view.ShowError(error);

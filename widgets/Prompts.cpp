@@ -1,8 +1,9 @@
 #include "Prompts.h"
 
-#include "shell/ErrorText.h"
+#include "ErrorText.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -41,6 +42,10 @@ public:
         box.exec();
     }
     int ShowModal(QDialog *dialog) override { return dialog ? dialog->exec() : 0; }
+    QString ChooseFolder(QWidget *owner, const QString &title) override
+    {
+        return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+    }
 };
 } // namespace
 

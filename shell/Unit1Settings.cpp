@@ -1,17 +1,17 @@
 // The main window's settings commands: loading and storing its part of the
-// settings file, the profile box, the output folder and the crop command.
-#include "shell/Unit1.h"
+// settings file, the profile box, the output folder and the settings dialogs.
+#include "Unit1.h"
 
-#include "CropState.h"
-#include "Profiles.h"
-#include "SettingsHost.h"
-#include "SettingsStore.h"
-#include "Unit5.h"
-#include "Unit7.h"
-#include "Unit8.h"
-#include "adv.h"
 #include "catalogue/ChapterView.h"
-#include "shell/Prompts.h"
+#include "settings/CropState.h"
+#include "settings/Profiles.h"
+#include "settings/SettingsHost.h"
+#include "settings/SettingsStore.h"
+#include "settings/Unit5.h"
+#include "settings/Unit7.h"
+#include "settings/Unit8.h"
+#include "settings/adv.h"
+#include "widgets/Prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,9 +88,10 @@ void Tfrmmain::CropSettings1Click()
     const DiscCatalogue *disc = view ? view->Catalogue() : nullptr;
     if (!disc)
         return;
-    const std::vector<CropTitle> titles = CropTitles(disc->info);
-    if (!frmpre->BeginPreview(Engine, ConverterHandle, titles, PreviewDC))
-        return;
-    Prompts().ShowModal(frmpre);
-    frmpre->EndPreview();
+    frmpre->CropSettings1Click(ConverterHandle, CropTitles(disc->info), PreviewDC, Prompts());
 }
+
+void Tfrmmain::AdvancedSettings1Click() { Prompts().ShowModal(Form5); }
+void Tfrmmain::btnsettingClick() { Prompts().ShowModal(Form5); }
+void Tfrmmain::ColorControl1Click() { Prompts().ShowModal(frmcolor); }
+void Tfrmmain::btnproClick() { Prompts().ShowModal(frmadv); }

@@ -1,12 +1,12 @@
 #include "RunWindow.h"
 
-#include "CaptureBitmap.h"
+#include "run/CaptureBitmap.h"
 #include "settings/Unit5.h"
 #include "settings/Unit7.h"
 #include "settings/Unit8.h"
 #include "settings/adv.h"
-#include "shell/Prompts.h"
-#include "shell/Unit1.h"
+#include "widgets/Prompts.h"
+#include "Unit1.h"
 #include "widgets/BrambleForm.h"
 
 #include <QAction>
@@ -23,13 +23,6 @@ namespace pellavan {
 
 namespace {
 
-// The engine's callback carries no context: it reaches the run through the
-// one main window, as every report arrives on the UI thread.
-uint8_t MainWindowConvertCallback(int32_t progress, int32_t state)
-{
-    return frmmain ? frmmain->Conversion().ConvertCallback(progress, state) : 1;
-}
-
 QString Q(const std::string &s) { return QString::fromStdString(s); }
 
 } // namespace
@@ -37,8 +30,8 @@ QString Q(const std::string &s) { return QString::fromStdString(s); }
 RunWindow::RunWindow(Tfrmmain &window, DiscCatalogue &disc, PowerControl *power)
     : m_w(window),
       m_ownPower(power ? nullptr : CreateLogindPowerControl()),
-      m_run(RunContext{window.Engine, window.ConverterHandle, disc, [this] { return ReadJobSettings(); },
-                       MainWindowConvertCallback, power ? *power : *m_ownPower, window.PreviewDC},
+      m_run(RunContext{window.ConverterHandle, disc, [this] { return ReadJobSettings(); },
+                       power ? *power : *m_ownPower, window.PreviewDC},
             *this)
 {
 }
@@ -98,18 +91,6 @@ std::string RunWindow::SaveCapture(const std::string &path, int width, int heigh
 void RunWindow::ShowError(const std::string &text) { ShowErrorBox(m_w.Prompts(), &m_w, Q(text)); }
 void RunWindow::ShowMessage(const std::string &text) { m_w.Prompts().Message(&m_w, Q(text)); }
 
-void RunWindow::ShowStopButton(bool stop)
-{
-    m_w.btnconvert->setVisible(!stop);
-    m_w.btnabort->setVisible(stop);
-}
-
-void RunWindow::SetPauseCommands(bool pause, bool resume)
-{
-    m_w.Pause1->setEnabled(pause);
-    m_w.remuse1->setEnabled(resume);
-}
-
 void RunWindow::SetCaptureEnabled(bool on)
 {
     m_w.btncapture->setEnabled(on);
@@ -117,6 +98,7 @@ void RunWindow::SetCaptureEnabled(bool on)
 }
 
 void RunWindow::EnterConvertingState() { m_w.SetConvertingState(); }
+void RunWindow::EnterPausedState() { m_w.ApplyCommandState(CommandState::Paused); }
 
 void RunWindow::LeaveConvertingState()
 {
