@@ -94,5 +94,5 @@ TEST_F(MainWindowFixture, NewUserOpensAnAuthoredFolderWithTheRealEngine)
     QStringList lines = reports[0].split('\n');
     EXPECT_EQ(lines.value(2), "Total Title Num:2");
     EXPECT_TRUE(lines.contains("Total Chapter Num:3"));
-    EXPECT_TRUE(lines.contains("Audio01:Language:fr Format:AC3 SamepleRate:48000 Channel:1"));
+    EXPECT_TRUE(lines.contains("Audio01:Language:French Format:AC3 SamepleRate:48000 Channel:1"));
 }
