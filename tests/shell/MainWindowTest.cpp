@@ -160,6 +160,10 @@ TEST_F(MainWindow, CaptionsHintsAndDesignTimeValues)
     EXPECT_EQ(tools, QStringList({"Open DVD", "Property", "Select all", "Setting", "Help"}));
     EXPECT_EQ(frmmain->Label4->text(), "Profile:");
     EXPECT_EQ(frmmain->Label1->text(), "Output:");
+    for (QWidget *label : {static_cast<QWidget *>(frmmain->Label4), static_cast<QWidget *>(frmmain->Label1)}) {
+        label->ensurePolished();
+        EXPECT_EQ(label->font(), frmmain->font()) << label->objectName().toStdString();   // the window's own
+    }
     EXPECT_EQ(frmmain->previewcheck->text(), "Show");
     EXPECT_EQ(frmmain->previewcheck->toolTip(), "Show real time preview when converting");
     EXPECT_TRUE(frmmain->previewcheck->isChecked());
