@@ -7,6 +7,7 @@
 #include "platform/UserFolders.h"
 #include "run/RunWindow.h"
 #include "settings/SettingsHost.h"
+#include "settings/Unit5.h"
 #include "shell/AppError.h"
 #include "shell/Prompts.h"
 #include "shell/Unit4.h"
@@ -349,6 +350,8 @@ QObject *Tfrmmain::Control(const QString &name) const
 
 void Tfrmmain::ApplyCommandState(CommandState state)
 {
+    if (Form5)
+        Form5->ScreenSaver().SetActivity(ActivityText(state));
     for (const CommandRow &row : CommandStateTable()) {
         const StateCell cell = row.cells[size_t(state)];
         for (std::string_view n : row.controls) {

@@ -1,5 +1,6 @@
 #include "ShellFixture.h"
 
+#include "settings/Unit5.h"
 #include "widgets/BrambleForm.h"
 
 #include <QAction>
@@ -91,6 +92,29 @@ TEST_F(MainWindow, EachStateShowsItsColumnOnTheRealControls)
     check("converting again", &Row::converting);
     frmmain->SetDiscLoadedState();   // the run ended
     check("after the run", &Row::disc);
+}
+
+// The screensaver is held off in the words of what the window is doing.
+TEST_F(MainWindow, ScreensaverReasonFollowsTheCommandState)
+{
+    struct Bus final : ScreenSaverBus {
+        std::vector<std::string> *reasons;
+        explicit Bus(std::vector<std::string> *r) : reasons(r) {}
+        std::optional<uint32_t> Inhibit(const std::string &reason) override
+        {
+            reasons->push_back(reason);
+            return uint32_t(reasons->size());
+        }
+        void UnInhibit(uint32_t) override {}
+    };
+    std::vector<std::string> reasons;
+    Form5->UseScreenSaverBus(std::make_unique<Bus>(&reasons));
+    Form5->ScreenSaver().SetForeground(true);
+    frmmain->SetDiscLoadedState();
+    frmmain->SetConvertingState();
+    frmmain->SetPausedState();
+    EXPECT_EQ(reasons, (std::vector<std::string>{"Waiting for a DVD", "Showing the titles of a DVD",
+                                                 "Converting a DVD to video files", "Conversion of a DVD paused"}));
 }
 
 TEST_F(MainWindow, IdleStateTextsAndPicture)
