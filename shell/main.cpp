@@ -2,6 +2,7 @@
 #include "engine/ConverterEngine.h"
 #include "platform/InstanceLock.h"
 #include "shell/ErrorText.h"
+#include "shell/Prompts.h"
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
 #include "widgets/Skin.h"
@@ -14,10 +15,16 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Pellavan"));
     QApplication::setApplicationDisplayName(QString::fromLatin1(pellavan::kApplicationTitle));
 
-    // A second start ends here, silently; the first is left alone.
+    // A second start ends here, silently; the first is left alone. Any other
+    // failure to take the guard falls back to another place (see InstanceLock).
     pellavan::InstanceLock guard;
-    if (!guard.Acquire(pellavan::kInstanceGuardName))
+    const pellavan::LockOutcome lock = guard.Acquire(pellavan::kInstanceGuardName);
+    if (lock == pellavan::LockOutcome::HeldByAnother)
         return 0;
+    if (lock == pellavan::LockOutcome::NoPlace) {   // said in plain words, then the program starts
+        const auto places = pellavan::InstanceLock::LockFilePlaces(pellavan::kInstanceGuardName);
+        pellavan::DesktopPrompts().Message(nullptr, QString::fromStdString(pellavan::NoLockPlaceText(places)));
+    }
 
     app.setStyleSheet(pellavan::SkinStyleSheet());
     std::unique_ptr<pellavan::ConverterEngine> engine = pellavan::CreateLibraryEngine();
