@@ -1,11 +1,9 @@
 // Program entry: one instance at a time, the eight windows, the message loop.
 #include "engine/ConverterEngine.h"
 #include "platform/InstanceLock.h"
-#include "shell/ErrorText.h"
 #include "shell/Prompts.h"
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
-#include "widgets/Skin.h"
 
 #include <QApplication>
 
@@ -13,7 +11,6 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);   // the command line is not read
     QApplication::setApplicationName(QStringLiteral("Pellavan"));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(pellavan::kApplicationTitle));
 
     // A second start ends here, silently; the first is left alone. Any other
     // failure to take the guard falls back to another place (see InstanceLock).
@@ -26,7 +23,7 @@ int main(int argc, char **argv)
         pellavan::DesktopPrompts().Message(nullptr, QString::fromStdString(pellavan::NoLockPlaceText(places)));
     }
 
-    app.setStyleSheet(pellavan::SkinStyleSheet());
+    pellavan::SetUpApplication();
     std::unique_ptr<pellavan::ConverterEngine> engine = pellavan::CreateLibraryEngine();
     pellavan::MainWindowServices services;
     services.engine = engine.get();

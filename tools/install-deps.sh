@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   ffmpeg dvdauthor lsdvd genisoimage
   xdg-utils
+  xvfb libxcb1-dev
 )
 missing=()
 for p in "${packages[@]}"; do
