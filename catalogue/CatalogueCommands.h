@@ -26,7 +26,7 @@ public:
         std::function<void()> enterDiscLoaded;                    // the commands that need a disc
         std::function<void()> enterNoDisc;                        // a load failed: back to no disc
         std::function<void(const QString &)> showInformation;     // information box with one OK
-        std::function<QString(const QString &title)> chooseFolder; // empty when cancelled
+        std::function<QString(const QString &title)> chooseFolder; // a folder or an image; empty when cancelled
         std::function<int(QDialog &)> execDialog;                 // modal; exec() when unset
         std::function<DCHandle()> createInstance;                 // a new engine instance; CreateConverter when unset
     };

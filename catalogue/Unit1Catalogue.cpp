@@ -3,6 +3,7 @@
 #include "shell/Unit1.h"
 
 #include "catalogue/CatalogueCommands.h"
+#include "catalogue/DiscSourceDialog.h"
 #include "catalogue/Unit2.h"
 #include "catalogue/Unit3.h"
 #include "platform/Drives.h"
@@ -10,7 +11,6 @@
 #include "shell/Prompts.h"
 #include "widgets/BrambleForm.h"
 
-#include <QFileDialog>
 #include <QLabel>
 
 namespace {
@@ -35,9 +35,7 @@ pellavan::CatalogueCommands &Tfrmmain::DiscCommands()
         host.enterDiscLoaded = [this] { SetDiscLoadedState(); };
         host.enterNoDisc = [this] { SetIdleState(); };
         host.showInformation = [this](const QString &text) { Prompts().Message(this, text); };
-        host.chooseFolder = [this](const QString &title) {
-            return QFileDialog::getExistingDirectory(this, title, QString(), QFileDialog::ShowDirsOnly);
-        };
+        host.chooseFolder = [this](const QString &title) { return pellavan::ChooseDiscSource(this, title); };
         host.execDialog = [this](QDialog &dialog) { return Prompts().ShowModal(&dialog); };
         host.createInstance = [this] { return CreateConverterInstance(); };
         m_discCommands = new pellavan::CatalogueCommands(Engine, ConverterHandle, Disc, *chapterview,

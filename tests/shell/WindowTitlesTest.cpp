@@ -3,6 +3,7 @@
 // properties a window manager puts in the title bar.
 #include "MainWindowHarness.h"
 #include "ScriptedEngine.h"
+#include "catalogue/DiscSourceDialog.h"
 #include "catalogue/Unit2.h"
 #include "catalogue/Unit3.h"
 #include "settings/Unit5.h"
@@ -12,7 +13,6 @@
 #include "shell/Unit4.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QTest>
 #include <QTimer>
@@ -169,8 +169,7 @@ TEST_F(WindowTitles, EveryWindowShowsExactlyItsCaption)
         ExpectTitle(dialog, caption);
         dialog->hide();
     }
-    QFileDialog folder(frmmain, QStringLiteral("Select DVD folder"));
-    folder.setOption(QFileDialog::DontUseNativeDialog);
+    DiscSourceDialog folder(frmmain, QStringLiteral("Select DVD folder"));
     folder.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&folder));
     ExpectTitle(&folder, "Select DVD folder");
