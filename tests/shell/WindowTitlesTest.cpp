@@ -25,6 +25,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +52,7 @@ pid_t StartXvfb(std::string *why)
     }
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);   // never outlives a test that crashed
         ::close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
         ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1024x768x24",
