@@ -5,6 +5,8 @@
 #include "Unit2.h"
 #include "Unit3.h"
 
+#include <QFileInfo>
+
 namespace pellavan {
 
 CatalogueCommands::CatalogueCommands(ConverterInstance &instance, DiscCatalogue &disc, ChapterView &view,
@@ -55,10 +57,16 @@ void CatalogueCommands::OpenDVDFolder1Click()
     QString folder = m_window.ChooseFolder(QStringLiteral("Select DVD folder"));
     if (folder.isEmpty())
         return;
+    // A disc image opens as a folder would, named by its own label.
+    if (QFileInfo(folder).isFile()) {
+        const std::string image = folder.toUtf8().toStdString();
+        discOpened(LoadDisc(image, DiscImageName(image)));
+        return;
+    }
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     QByteArray path = folder.toUtf8();
-    discOpened(LoadDisc(path.toStdString(), "Unknow Disc"));
+    discOpened(LoadDisc(path.toStdString(), kUnknownDiscName));
 }
 
 void CatalogueCommands::DVDProperty1Click()

@@ -26,7 +26,7 @@ public:
     virtual void EnterDiscLoaded() = 0;                        // the commands that need a disc
     virtual void EnterNoDisc() = 0;                            // a load failed: back to no disc
     virtual void ShowInformation(const QString &text) = 0;     // information box with one OK
-    virtual QString ChooseFolder(const QString &title) = 0;    // empty when cancelled
+    virtual QString ChooseFolder(const QString &title) = 0;    // a folder or a disc image; empty when cancelled
     virtual int ExecDialog(QDialog &dialog) = 0;               // modal
 };
 

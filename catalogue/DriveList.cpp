@@ -1,6 +1,7 @@
 #include "DriveList.h"
 
 #include "TreeRules.h"
+#include "platform/Drives.h"
 
 #include <cstdio>
 
@@ -15,6 +16,13 @@ std::string FormatSerial(uint32_t serial)
         if (c == ' ')
             c = '0';
     return s;
+}
+
+std::string DiscImageName(const std::string &imagePath)
+{
+    TVolumeInformation volume;
+    const std::string name = platform::GetVolumeInfo(imagePath, volume) ? StripNameChars(volume.VolumeName) : "";
+    return name.empty() ? kUnknownDiscName : name;
 }
 
 bool IsVideoDvd(const DriveProbe &probe)

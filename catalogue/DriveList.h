@@ -43,6 +43,13 @@ struct DvdRow {
     std::string serial;    // "DVD Serial"
 };
 
+// The disc name of a source that has no label of its own.
+inline constexpr const char *kUnknownDiscName = "Unknow Disc";
+
+// The disc name of a disc image: its volume label cleaned as a drive's is,
+// or kUnknownDiscName when it has none (or none can be read).
+std::string DiscImageName(const std::string &imagePath);
+
 // "%4X-%4X" of the serial's halves, blanks as zeros: always 9 characters.
 std::string FormatSerial(uint32_t serial);
 bool IsVideoDvd(const DriveProbe &probe);

@@ -84,7 +84,8 @@ typedef struct TVideoInfo {
 typedef struct TAudioInfo {
     int32_t sampleRate;     /* 0  */
     int32_t channels;       /* 4  */
-    char language[32];      /* 8:  ISO 639-1 code in lower case ("en"); "" when the disc names none */
+    char language[32];      /* 8:  English name of the ISO 639-1 code ("English"), the code itself
+                               when no name is known; "" when the disc names none */
     int32_t formatCode;     /* 40: 0 = AC3, 6 = DTS (see DC_AUDIO_*) */
     int32_t streamId;       /* 44: program-stream id passed back as "audio stream" */
     uint16_t listed;        /* 48: non-zero = show it */

@@ -13,6 +13,7 @@
 #include <linux/cdrom.h>
 #include <mutex>
 #include <sstream>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -25,6 +26,16 @@ namespace fs = std::filesystem;
 namespace pellavan::platform {
 
 namespace {
+
+// The disc's folder name as DVD players read it: case does not matter (an
+// ISO 9660 volume mounted with map=normal shows "video_ts").
+bool IsVideoTsName(const std::string &name)
+{
+    static constexpr std::string_view kName = "VIDEO_TS";
+    return name.size() == kName.size() &&
+           std::equal(name.begin(), name.end(), kName.begin(),
+                      [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+}
 
 std::string ReadSmallFile(const fs::path &p)
 {
@@ -190,13 +201,24 @@ bool UdfHasVideoTs(const std::string &path)
         return false;
     bool found = false;
     if (udfread_open(u, path.c_str()) == 0) {
-        if (UDFDIR *dir = udfread_opendir(u, "/VIDEO_TS")) {
-            found = true;
+        if (UDFDIR *dir = udfread_opendir(u, "/")) {
+            udfread_dirent entry{};
+            while (!found && udfread_readdir(dir, &entry))
+                found = entry.d_type == UDF_DT_DIR && entry.d_name && IsVideoTsName(entry.d_name);
             udfread_closedir(dir);
         }
     }
     udfread_close(u);
     return found;
+}
+
+bool HasVideoTsFolder(const std::string &folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (IsVideoTsName(it->path().filename().string()) && it->is_directory(ec))
+            return true;
+    return false;
 }
 
 DriveProbe LinuxDrives::ProbeNow(const std::string &drive, const std::string &mountinfoPath)
@@ -217,7 +239,7 @@ DriveProbe LinuxDrives::ProbeNow(const std::string &drive, const std::string &mo
         p.hasVideoTs = p.volume.FileSystemName == "UDF" && UdfHasVideoTs(drive);
     } else {
         p.root = mount;
-        p.hasVideoTs = fs::is_directory(fs::path(mount) / "VIDEO_TS", ec);
+        p.hasVideoTs = HasVideoTsFolder(mount);
     }
     return p;
 }

@@ -34,8 +34,12 @@ uint32_t SerialFromUuid(const std::string &uuid);
 // device number of a block device, else by the mount source; "" when none.
 std::string MountPointIn(const std::string &mountinfo, dev_t device, const std::string &source);
 
-// Whether the UDF volume in a device or image file has a "VIDEO_TS" folder at its root.
+// Whether the UDF volume in a device or image file has a "VIDEO_TS" folder at
+// its root, the name compared without regard to case.
 bool UdfHasVideoTs(const std::string &path);
+
+// Whether a folder (a mount point) holds a "VIDEO_TS" folder, any case.
+bool HasVideoTsFolder(const std::string &folder);
 
 // The drive seam over the machine.
 class LinuxDrives final : public pellavan::DriveSystem {

@@ -22,13 +22,13 @@ QDBusMessage Call(const char *method, const QVariantList &args)
 
 class SessionScreenSaverBus final : public ScreenSaverBus {
 public:
-    std::optional<uint32_t> Inhibit() override
+    std::optional<uint32_t> Inhibit(const std::string &reason) override
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
             return std::nullopt;
         const QDBusMessage reply =
-            bus.call(Call("Inhibit", {QStringLiteral("Pellavan"), QStringLiteral("Converting video")}),
+            bus.call(Call("Inhibit", {QStringLiteral("Pellavan"), QString::fromStdString(reason)}),
                      QDBus::Block, kCallTimeoutMs);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             return std::nullopt;

@@ -125,30 +125,43 @@ std::optional<int> ParseSettingsInteger(std::string_view text)
 
 IniFile::IniFile(std::string_view text)
 {
+    // A byte-order mark is no part of the first line; it is written back as read.
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (text.substr(0, kBom.size()) == kBom) {
+        m_bom = true;
+        text.remove_prefix(kBom.size());
+    }
     if (text.empty())
         return;
-    size_t pos = 0, crlfLines = 0, lfLines = 0;
+    // "\r\n", "\n" and a lone "\r" each end a line.
+    size_t pos = 0, counts[3] = {};
     while (pos < text.size()) {
-        size_t nl = text.find('\n', pos);
-        const bool last = nl == std::string_view::npos;
+        size_t end = text.find_first_of("\r\n", pos);
+        const bool last = end == std::string_view::npos;
         if (last)
-            nl = text.size();
+            end = text.size();
         Line line;
-        line.text = std::string(text.substr(pos, nl - pos));
-        if (!last && !line.text.empty() && line.text.back() == '\r') {
-            line.text.pop_back();
-            line.cr = true;
+        line.text = std::string(text.substr(pos, end - pos));
+        size_t next = end + 1;
+        if (!last && text[end] == '\r') {
+            const bool crlf = end + 1 < text.size() && text[end + 1] == '\n';
+            line.end = crlf ? LineEnd::CrLf : LineEnd::Cr;
+            next += crlf ? 1 : 0;
         }
-        crlfLines += line.cr ? 1 : 0;
-        lfLines += !last && !line.cr ? 1 : 0;
+        if (!last)
+            ++counts[size_t(line.end)];
         m_lines.push_back(std::move(line));
         if (last)
             m_finalNewline = false;
-        pos = nl + 1;
+        pos = next;
     }
-    m_crlf = crlfLines > lfLines;
+    // New lines follow the file's usual line end; a lone "\r" only in a file
+    // that has no other (a stray one in binary junk decides nothing).
+    m_end = counts[size_t(LineEnd::CrLf)] > counts[size_t(LineEnd::Lf)] ? LineEnd::CrLf : LineEnd::Lf;
+    if (counts[size_t(LineEnd::Cr)] > 0 && counts[size_t(LineEnd::CrLf)] == 0 && counts[size_t(LineEnd::Lf)] == 0)
+        m_end = LineEnd::Cr;
     if (!m_finalNewline) // should it get a line end, it gets the usual one
-        m_lines.back().cr = m_crlf;
+        m_lines.back().end = m_end;
 }
 
 IniFile IniFile::Load(const std::string &path, bool *readable)
@@ -223,7 +236,11 @@ std::optional<std::string> IniFile::Read(std::string_view section, std::string_v
     const long line = FindKey(size_t(header), key);
     if (line < 0)
         return std::nullopt;
-    return std::string(CutText(SplitKey(m_lines[size_t(line)].text)->value, kMaxTextLength));
+    std::string_view value = SplitKey(m_lines[size_t(line)].text)->value;
+    // A value in a matching pair of quotes is read without them.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(CutText(value, kMaxTextLength));
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key, const std::string &def) const
@@ -265,12 +282,12 @@ void IniFile::Write(std::string_view section, std::string_view key, std::string_
             --at;
         if (at == m_lines.size())
             m_finalNewline = true;
-        m_lines.insert(m_lines.begin() + long(at), Line{std::move(text), m_crlf});
+        m_lines.insert(m_lines.begin() + long(at), Line{std::move(text), m_end});
         return;
     }
     m_finalNewline = true;
-    m_lines.push_back(Line{"[" + std::string(section) + "]", m_crlf});
-    m_lines.push_back(Line{std::move(text), m_crlf});
+    m_lines.push_back(Line{"[" + std::string(section) + "]", m_end});
+    m_lines.push_back(Line{std::move(text), m_end});
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int value)
@@ -285,11 +302,12 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 
 std::string IniFile::Text() const
 {
-    std::string out;
+    static constexpr const char *kEnds[] = {"\n", "\r\n", "\r"};
+    std::string out = m_bom ? "\xEF\xBB\xBF" : "";
     for (size_t i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i].text;
         if (i + 1 < m_lines.size() || m_finalNewline)
-            out += m_lines[i].cr ? "\r\n" : "\n";
+            out += kEnds[size_t(m_lines[i].end)];
     }
     return out;
 }

@@ -28,8 +28,9 @@ public:
     // unreadable or oversized one sets *readable to false (if given).
     static IniFile Load(const std::string &path, bool *readable = nullptr);
 
-    // The value's text (trimmed), at most kMaxTextLength bytes; no value
-    // when the section or key is missing.
+    // The value's text (trimmed, and without a matching pair of quotes
+    // around it), at most kMaxTextLength bytes; no value when the section or
+    // key is missing.
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
     std::string ReadString(std::string_view section, std::string_view key, const std::string &def) const;
     // Decimal, or hexadecimal after "0x"/"0X"; anything else gives def.
@@ -44,9 +45,10 @@ public:
     std::string Text() const;
 
 private:
+    enum class LineEnd { Lf, CrLf, Cr };
     struct Line {
         std::string text;
-        bool cr = false; // the line ended with "\r\n"
+        LineEnd end = LineEnd::Lf;   // kept as read, so saving leaves other lines alone
     };
     // Index of the first header line of the section, or -1.
     long FindSection(std::string_view section) const;
@@ -55,7 +57,8 @@ private:
     long FindKey(size_t header, std::string_view key) const;
 
     std::vector<Line> m_lines;
-    bool m_crlf = false;          // new lines follow the file's usual line end
+    LineEnd m_end = LineEnd::Lf;   // new lines follow the file's usual line end
+    bool m_bom = false;            // a UTF-8 byte-order mark came before the first line
     bool m_finalNewline = true;
 };
 

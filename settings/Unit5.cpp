@@ -2,6 +2,7 @@
 
 #include "SettingsHost.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -35,6 +36,11 @@ TForm5::TForm5(QWidget *parent)
     layout->addLayout(buttons);
 
     connect(cdis, &QCheckBox::toggled, this, [this](bool on) { m_screenSaver->SetOption(on); });
+    // Held only while one of the program's windows is the active one: the
+    // application goes inactive in the background and when minimised.
+    m_screenSaver->SetForeground(QGuiApplication::applicationState() == Qt::ApplicationActive);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) { m_screenSaver->SetForeground(state == Qt::ApplicationActive); });
     connect(btndefault, &QPushButton::clicked, this, &TForm5::DefaultClick);
     connect(btnok, &QPushButton::clicked, this, &TForm5::btnokClick);
     SetSettings(MiscSettings{});
@@ -74,11 +80,4 @@ void TForm5::btnokClick()
     accept();
 }
 
-void TForm5::UseScreenSaverBus(std::unique_ptr<ScreenSaverBus> bus)
-{
-    const bool running = m_screenSaver->Running();
-    m_screenSaver.reset(); // releases what the old bus held
-    m_screenSaver = std::make_unique<ScreenSaverFilter>(std::move(bus));
-    m_screenSaver->SetOption(cdis->isChecked());
-    m_screenSaver->SetRunning(running);
-}
+void TForm5::UseScreenSaverBus(std::unique_ptr<ScreenSaverBus> bus) { m_screenSaver->ReplaceBus(std::move(bus)); }

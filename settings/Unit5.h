@@ -23,7 +23,7 @@ public:
     void DefaultClick();
 
     pellavan::ScreenSaverFilter &ScreenSaver() { return *m_screenSaver; }
-    // Replaces the bus (tests use one without D-Bus); the option carries over.
+    // Replaces the bus (tests use one without D-Bus); the state carries over.
     void UseScreenSaverBus(std::unique_ptr<pellavan::ScreenSaverBus> bus);
 
     QCheckBox *copen;

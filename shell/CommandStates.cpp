@@ -85,4 +85,15 @@ const char *CommandStateName(CommandState state)
     return "";
 }
 
+const char *ActivityText(CommandState state)
+{
+    switch (state) {
+    case CommandState::Idle: return "Waiting for a DVD";
+    case CommandState::DiscLoaded: return "Showing the titles of a DVD";
+    case CommandState::Converting: return "Converting a DVD to video files";
+    case CommandState::Paused: return "Conversion of a DVD paused";
+    }
+    return "";
+}
+
 } // namespace pellavan

@@ -57,4 +57,8 @@ StateCell CommandCell(CommandControl control, CommandState state);
 
 const char *CommandStateName(CommandState state);
 
+// What the program is doing in `state`, in words for the desktop (the
+// screensaver inhibition's reason).
+const char *ActivityText(CommandState state);
+
 } // namespace pellavan

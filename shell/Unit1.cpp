@@ -9,6 +9,7 @@
 #include "platform/UserFolders.h"
 #include "shell/RunWindow.h"
 #include "settings/SettingsHost.h"
+#include "settings/Unit5.h"
 #include "shell/AppError.h"
 #include "widgets/Prompts.h"
 #include "shell/Unit4.h"
@@ -153,9 +154,6 @@ void Tfrmmain::BuildControls()
     spSkinPanel3->setGeometry(1, 332 - 1 - 50, 273, 50);
     Label4 = Named(new QLabel(QStringLiteral("Profile:"), spSkinPanel3), "Label4");
     Label4->setGeometry(1, 3, 39, 20);
-    QFont small = font();
-    small.setPixelSize(10);
-    Label4->setFont(small);
     profilecom = Named(new QComboBox(spSkinPanel3), "profilecom");
     profilecom->setGeometry(41, 3, 225, 20);
     profilecom->setEditable(false);
@@ -163,7 +161,6 @@ void Tfrmmain::BuildControls()
     profilecom->setCurrentIndex(-1);
     Label1 = Named(new QLabel(QStringLiteral("Output:"), spSkinPanel3), "Label1");
     Label1->setGeometry(1, 27, 39, 20);
-    Label1->setFont(small);
     Efolder = Named(new QLineEdit(spSkinPanel3), "Efolder");
     Efolder->setGeometry(41, 27, 225, 20);
     Efolder->setReadOnly(true);

@@ -32,7 +32,7 @@ public:
     void EnterDiscLoaded() override { m_w.SetDiscLoadedState(); }
     void EnterNoDisc() override { m_w.SetIdleState(); }
     void ShowInformation(const QString &text) override { m_w.Prompts().Message(&m_w, text); }
-    QString ChooseFolder(const QString &title) override { return m_w.Prompts().ChooseFolder(&m_w, title); }
+    QString ChooseFolder(const QString &title) override { return m_w.Prompts().ChooseDiscSource(&m_w, title); }
     int ExecDialog(QDialog &dialog) override { return m_w.Prompts().ShowModal(&dialog); }
 
 private:

@@ -2,6 +2,7 @@
 // idle state's text and picture.
 #include "Unit1.h"
 
+#include "settings/Unit5.h"
 #include "widgets/BrambleForm.h"
 #include "widgets/JpegPicture.h"
 #include "widgets/Prompts.h"
@@ -81,6 +82,8 @@ template <class T> void ApplyCell(T *control, StateCell cell)
 
 void Tfrmmain::ApplyCommandState(CommandState state)
 {
+    if (Form5)
+        Form5->ScreenSaver().SetActivity(ActivityText(state));
     for (const CommandRow &row : CommandStateTable()) {
         const StateCell cell = row.cells[size_t(state)];
         for (CommandControl c : row.controls())

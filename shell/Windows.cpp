@@ -7,9 +7,19 @@
 #include "settings/Unit8.h"
 #include "settings/adv.h"
 #include "shell/Unit1.h"
+#include "widgets/ErrorText.h"
 #include "shell/Unit4.h"
+#include "widgets/Skin.h"
+
+#include <QApplication>
 
 namespace pellavan {
+
+void SetUpApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Pellavan"));
+    qApp->setStyleSheet(SkinStyleSheet());
+}
 
 void CreateAllWindows(const MainWindowServices &services)
 {

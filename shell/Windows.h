@@ -7,6 +7,11 @@ namespace pellavan {
 
 struct MainWindowServices;
 
+// The application object's names and the skin, as the program sets them up
+// before its windows exist. No display name is set: on X11 Qt would append it
+// to every dialog's caption.
+void SetUpApplication();
+
 // Sets frmmain, frmdvdlist, frmadv, Form3, Form4, frmcolor, Form5, frmpre.
 void CreateAllWindows(const MainWindowServices &services);
 // Deletes them, dialogs first; the main window's destruction closes the

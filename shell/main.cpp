@@ -2,9 +2,9 @@
 #include "engine/ConverterEngine.h"
 #include "platform/InstanceLock.h"
 #include "widgets/ErrorText.h"
+#include "widgets/Prompts.h"
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
-#include "widgets/Skin.h"
 
 #include <QApplication>
 
@@ -12,15 +12,20 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);   // the command line is not read
     QApplication::setApplicationName(QStringLiteral("Pellavan"));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(pellavan::kApplicationTitle));
     QGuiApplication::setDesktopFileName(QStringLiteral(PELLAVAN_APP_ID));   // its menu entry and icon
 
-    // A second start ends here, silently; the first is left alone.
+    // A second start ends here, silently; the first is left alone. Any other
+    // failure to take the guard falls back to another place (see InstanceLock).
     pellavan::InstanceLock guard;
-    if (!guard.Acquire(pellavan::kInstanceGuardName))
+    const pellavan::LockOutcome lock = guard.Acquire(pellavan::kInstanceGuardName);
+    if (lock == pellavan::LockOutcome::HeldByAnother)
         return 0;
+    if (lock == pellavan::LockOutcome::NoPlace) {   // said in plain words, then the program starts
+        const auto places = pellavan::InstanceLock::LockFilePlaces(pellavan::kInstanceGuardName);
+        pellavan::DesktopPrompts().Message(nullptr, QString::fromStdString(pellavan::NoLockPlaceText(places)));
+    }
 
-    app.setStyleSheet(pellavan::SkinStyleSheet());
+    pellavan::SetUpApplication();
     std::unique_ptr<pellavan::ConverterEngine> engine = pellavan::CreateLibraryEngine();
     pellavan::MainWindowServices services;
     services.engine = engine.get();

@@ -13,6 +13,7 @@ packages=(
   xdg-utils
   fp-utils-3.2.2 gzip man-db groff-base file dpkg-dev
   desktop-file-utils appstream lintian inotify-tools
+  xvfb libxcb1-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -120,9 +120,10 @@ void TBrambleButton::mouseMoveEvent(QMouseEvent *event)
 
 void TBrambleButton::mousePressEvent(QMouseEvent *event)
 {
-    // The pointer may not have moved since it came over the button.
+    // The pointer may not have moved since it came over the button. Only a
+    // left press may find that out: any other button changes nothing at all.
     const QPoint pos = event->position().toPoint();
-    if (!m_state.MouseInside)
+    if (event->button() == Qt::LeftButton && !m_state.MouseInside)
         react(m_state.MouseMove(pos.x(), pos.y()));
     const auto r = m_state.MouseDown(ToButton(event->button()));
     react(r);

@@ -1,5 +1,7 @@
 #include "Prompts.h"
 
+#include "DiscSourceDialog.h"
+
 #include "ErrorText.h"
 
 #include <QDialog>
@@ -45,6 +47,10 @@ public:
     QString ChooseFolder(QWidget *owner, const QString &title) override
     {
         return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+    }
+    QString ChooseDiscSource(QWidget *owner, const QString &title) override
+    {
+        return pellavan::ChooseDiscSource(owner, title);
     }
 };
 } // namespace

@@ -35,6 +35,9 @@ public:
         (void)title;
         return {};
     }
+    // Open DVD Folder's choice: a folder, or a disc image file. A stand-in
+    // answers as for any folder.
+    virtual QString ChooseDiscSource(QWidget *owner, const QString &title) { return ChooseFolder(owner, title); }
 };
 
 // Real message boxes.

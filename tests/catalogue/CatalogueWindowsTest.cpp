@@ -1,6 +1,7 @@
 // The tree view, the two dialogs and the disc commands on the offscreen platform.
 #include "catalogue/CatalogueCommands.h"
 #include "catalogue/ChapterView.h"
+#include "widgets/DiscSourceDialog.h"
 #include "catalogue/Unit2.h"
 #include "catalogue/Unit3.h"
 #include "ScriptedEngine.h"
@@ -8,11 +9,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTest>
+#include <QTemporaryDir>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 
 using namespace pellavan;
@@ -241,6 +251,116 @@ TEST(DiscCommands, OpenFolder)
     EXPECT_EQ(w.noDisc, 1);
     EXPECT_FALSE(w.convertEnabled);
     EXPECT_TRUE(w.information.isEmpty());
+}
+
+// Disc images made here: a label that needs cleaning, one that cleans to
+// nothing, and a file that holds no volume at all.
+TEST(DiscCommands, OpenFolderTakesADiscImageNamedByItsLabel)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString();
+    auto image = [&](const std::string &name, const std::string &label) {
+        const std::string content = base + "/" + name + "-content/VIDEO_TS";
+        std::filesystem::create_directories(content);
+        std::ofstream(content + "/VIDEO_TS.IFO") << "x";
+        const std::string iso = base + "/" + name;
+        const std::string cmd = "genisoimage -quiet -udf -V '" + label + "' -o '" + iso + "' '" + base + "/" + name +
+                                "-content' 2>/dev/null";
+        return std::system(cmd.c_str()) == 0 ? iso : std::string();
+    };
+    const std::string labelled = image("movie.iso", "MY MOVIE.1");
+    const std::string blank = image("blank.ISO", " . ");
+    ASSERT_FALSE(labelled.empty() || blank.empty()) << "genisoimage failed";
+    const std::string garbage = base + "/broken.iso";
+    std::ofstream(garbage) << std::string(70000, 'z');
+
+    Window w;
+    w.folderToChoose = QString::fromStdString(labelled);
+    w.commands.OpenDVDFolder1Click();
+    EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(1, " + labelled + ", 1)");   // the file itself, no "/"
+    EXPECT_EQ(w.disc.tree.DiscNode()->label, "MYMOVIE1");   // cleaned as a drive's label
+    EXPECT_EQ(w.discLoaded, 1);
+    EXPECT_TRUE(w.convertEnabled);
+
+    w.folderToChoose = QString::fromStdString(blank);
+    w.commands.OpenDVDFolder1Click();
+    EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(2, " + blank + ", 1)");
+    EXPECT_EQ(w.disc.tree.DiscNode()->label, "Unknow Disc");
+
+    w.folderToChoose = QString::fromStdString(garbage);
+    w.engine.script.openResult = false;   // the engine refuses it, as it would
+    w.commands.OpenDVDFolder1Click();
+    EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(3, " + garbage + ", 1)");
+    EXPECT_TRUE(w.disc.tree.Empty());
+    EXPECT_EQ(w.noDisc, 1);
+    EXPECT_EQ(DiscImageName(garbage), "Unknow Disc");
+}
+
+// The dialog offers folders and images; either can be chosen.
+TEST(DiscSourceDialog, ShowsFoldersAndImagesAndChoosesEither)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString base = dir.path();
+    QDir(base).mkdir(QStringLiteral("Movie"));
+    for (const char *name : {"disc.iso", "OTHER.ISO", "notes.txt"})
+        std::ofstream((base + "/" + name).toStdString()) << "x";
+
+    DiscSourceDialog dialog(nullptr, QStringLiteral("Select DVD folder"));
+    EXPECT_EQ(dialog.windowTitle(), "Select DVD folder");
+    dialog.setDirectory(base);
+    dialog.show();
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    ASSERT_NE(model, nullptr);
+    auto shown = [&] {
+        QStringList names;
+        const QModelIndex root = model->index(base);
+        for (int i = 0; i < model->rowCount(root); ++i) {
+            const QModelIndex item = model->index(i, 0, root);
+            if (model->flags(item).testFlag(Qt::ItemIsEnabled))
+                names << model->fileName(item);
+        }
+        names.sort(Qt::CaseInsensitive);
+        return names;
+    };
+    const QStringList want{"disc.iso", "Movie", "OTHER.ISO"};
+    for (int i = 0; i < 100 && shown() != want; ++i)
+        QTest::qWait(50);   // the model reads the folder on a thread of its own
+    EXPECT_EQ(shown(), want);
+
+    // The user clicks the image in the list and confirms it as a folder.
+    auto *list = dialog.findChild<QListView *>(QStringLiteral("listView"));
+    ASSERT_NE(list, nullptr);
+    QModelIndex item;
+    for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+        if (list->model()->index(row, 0, list->rootIndex()).data().toString() == "disc.iso")
+            item = list->model()->index(row, 0, list->rootIndex());
+    ASSERT_TRUE(item.isValid());
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    auto *buttons = dialog.findChild<QDialogButtonBox *>();
+    ASSERT_NE(buttons, nullptr);
+    QPushButton *choose = buttons->button(QDialogButtonBox::Open);
+    ASSERT_NE(choose, nullptr);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(choose->isEnabled());
+    choose->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Chosen(), base + "/disc.iso");
+
+    DiscSourceDialog folder(nullptr, QStringLiteral("Select DVD folder"));
+    folder.setDirectory(base);
+    folder.selectFile(base + "/Movie");
+    folder.accept();
+    EXPECT_EQ(folder.result(), QDialog::Accepted);
+    EXPECT_EQ(folder.Chosen(), base + "/Movie");
+
+    DiscSourceDialog text(nullptr, QStringLiteral("Select DVD folder"));
+    text.setDirectory(base);
+    text.selectFile(base + "/notes.txt");
+    text.accept();
+    EXPECT_TRUE(text.Chosen().isEmpty());   // only folders and images
 }
 
 TEST(DiscCommands, DiscWithoutTitlesLeavesConvertDisabled)

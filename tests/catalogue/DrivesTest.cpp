@@ -117,6 +117,40 @@ TEST(Drives, MountedDiscUsesItsMountPoint)
     EXPECT_EQ(rows[0].volume, "MOVIE");
 }
 
+// A disc's folder name may reach us in lower case: an ISO 9660 volume mounted
+// with map=normal, or a UDF volume authored that way.
+TEST(Drives, VideoTsFolderIsFoundWhateverItsCase)
+{
+    TempDir t;
+    fs::path image = MakeImage(t, "movie", "MOVIE", true, true);
+    ASSERT_FALSE(image.empty()) << "genisoimage failed";
+    fs::path mount = t.path / "mnt";
+    fs::create_directories(mount / "video_ts");
+    Write(t.path / "mountinfo", "40 22 7:3 / " + mount.string() + " ro - iso9660 " + image.string() + " ro,map=normal\n");
+    LinuxDrives drives(LinuxDrives::Paths{t.path.string(), "/dev", (t.path / "mountinfo").string()},
+                       std::chrono::seconds(30));
+    DriveProbe p = drives.Probe(image.string());
+    EXPECT_EQ(p.root, mount.string());
+    EXPECT_TRUE(p.hasVideoTs);
+    EXPECT_TRUE(IsVideoDvd(p));
+
+    fs::remove(mount / "video_ts");
+    Write(mount / "Video_TS", "a file, not a folder");
+    EXPECT_FALSE(drives.Probe(image.string()).hasVideoTs);
+    fs::remove(mount / "Video_TS");
+    fs::create_directories(mount / "VIDEO_TSX");
+    EXPECT_FALSE(drives.Probe(image.string()).hasVideoTs);
+
+    // Unmounted: the UDF volume's own root.
+    fs::path content = t.path / "lower-content";
+    Write(content / "video_ts" / "VIDEO_TS.IFO", "x");
+    fs::path lower = t.path / "lower.iso";
+    const std::string cmd = "genisoimage -quiet -udf -V LOWER -o '" + lower.string() + "' '" + content.string() +
+                            "' 2>/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_TRUE(UdfHasVideoTs(lower.string()));
+}
+
 TEST(Drives, MountInfoMatchesByDeviceNumberOrSource)
 {
     const std::string text = "30 1 8:1 / / rw - ext4 /dev/sda1 rw\n"

@@ -94,5 +94,34 @@ TEST_F(MainWindowFixture, NewUserOpensAnAuthoredFolderWithTheRealEngine)
     QStringList lines = reports[0].split('\n');
     EXPECT_EQ(lines.value(2), "Total Title Num:2");
     EXPECT_TRUE(lines.contains("Total Chapter Num:3"));
-    EXPECT_TRUE(lines.contains("Audio01:Language:fr Format:AC3 SamepleRate:48000 Channel:1"));
+    EXPECT_TRUE(lines.contains("Audio01:Language:French Format:AC3 SamepleRate:48000 Channel:1"));
+}
+
+// The same disc as an image file: chosen in Open DVD Folder, opened by the
+// real engine, named by the image's label.
+TEST_F(MainWindowFixture, DiscImageOpensThroughTheFolderCommandWithItsLabel)
+{
+    DvdFolder dvd;
+    if (std::system("command -v ffmpeg dvdauthor genisoimage >/dev/null") != 0)
+        GTEST_SKIP() << "ffmpeg, dvdauthor or genisoimage missing (tools/install-deps.sh installs them)";
+    ASSERT_TRUE(dvd.Author());
+    const std::string image = (dvd.dir / "movie.iso").string();
+    const std::string cmd = "genisoimage -quiet -dvd-video -V 'MY DVD.2' -o '" + image + "' '" +
+                            (dvd.dir / "dvd").string() + "' 2>/dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    library = CreateLibraryEngine();
+    Start(*library);
+    ChooseFolder(image);
+    frmmain->OpenDVDFolder1Click();
+
+    const TitleTree &tree = frmmain->Disc.tree;
+    ASSERT_EQ(tree.TopNodes().size(), 1u);
+    EXPECT_EQ(tree.DiscNode()->label, "MYDVD2");
+    EXPECT_EQ(tree.DiscNode()->children.size(), 2u);
+    EXPECT_TRUE(frmmain->btnconvert->isEnabled());
+    std::vector<std::string> audio;
+    for (size_t i = 0; i < tree.Count(); ++i)
+        if (tree.NodeAt(i)->level == 3 && tree.NodeAt(i)->label.find(" AC3 ") != std::string::npos)
+            audio.push_back(tree.NodeAt(i)->label);
+    EXPECT_EQ(audio, (std::vector<std::string>{"01 AC3 English", "01 AC3 French"}));
 }

@@ -72,7 +72,9 @@ TEST(RealDisc, ReportListsWhatLsdvdLists)
             std::string format = m[3].str() == "ac3" ? "AC3" : m[3].str() == "dts" ? "DTS" : "";
             char buf[32];
             std::snprintf(buf, sizeof buf, "Audio%.2d", std::stoi(m[1]));
-            want.push_back(std::string(buf) + ":Language:" + m[2].str() + " Format:" + format +
+            // The records name the language; the authored disc has these two.
+            const std::string language = m[2].str() == "en" ? "English" : m[2].str() == "fr" ? "French" : m[2].str();
+            want.push_back(std::string(buf) + ":Language:" + language + " Format:" + format +
                            " SamepleRate:" + m[4].str() + " Channel:" + m[5].str());
         }
     }
@@ -90,6 +92,12 @@ TEST(RealDisc, ReportListsWhatLsdvdLists)
     }
     EXPECT_EQ(got, want);
     EXPECT_EQ(report[2], "Total Title Num:2");
+    // The tree names each audio stream's language.
+    std::vector<std::string> audioLabels;
+    for (size_t i = 0; i < disc.tree.Count(); ++i)
+        if (disc.tree.NodeAt(i)->level == 3 && disc.tree.NodeAt(i)->label.find(" AC3 ") != std::string::npos)
+            audioLabels.push_back(disc.tree.NodeAt(i)->label);
+    EXPECT_EQ(audioLabels, (std::vector<std::string>{"01 AC3 English", "01 AC3 French"}));
     // The first title is checked with its chapters after the load.
     EXPECT_EQ(disc.tree.NodeAt(1)->state, StateCheckedHot);
     EXPECT_EQ(disc.tree.NodeAt(2)->state, StateCheckedHot);

@@ -241,10 +241,10 @@ TEST(IfoStreams, StreamIdsComeFromThePgcControlsNotTheAttributeOrder)
     ASSERT_EQ(c.audios.size(), 5u);
     EXPECT_EQ(c.audios[0].streamId, 0x80);
     EXPECT_EQ(c.audios[0].formatCode, DC_AUDIO_AC3);
-    EXPECT_STREQ(c.audios[0].language, "en");
+    EXPECT_STREQ(c.audios[0].language, "English");
     EXPECT_EQ(c.audios[1].streamId, 0xC1);
     EXPECT_EQ(c.audios[1].formatCode, DC_AUDIO_MPEG);
-    EXPECT_STREQ(c.audios[1].language, "fr");
+    EXPECT_STREQ(c.audios[1].language, "French");
     EXPECT_EQ(c.audios[2].streamId, 0xA3);
     EXPECT_EQ(c.audios[2].formatCode, DC_AUDIO_LPCM);
     EXPECT_EQ(c.audios[2].sampleRate, 96000);
@@ -258,7 +258,7 @@ TEST(IfoStreams, StreamIdsComeFromThePgcControlsNotTheAttributeOrder)
 
     ASSERT_EQ(c.subs.size(), 2u);
     EXPECT_EQ(c.subs[0].streamId, 0x22);   // the 4:3 field
-    EXPECT_STREQ(c.subs[0].language, "de");
+    EXPECT_STREQ(c.subs[0].language, "German");
     EXPECT_EQ(c.subs[0].listed, 1);
     EXPECT_EQ(c.subs[1].listed, 0);
 
@@ -306,4 +306,30 @@ TEST(PreviewVobus, AddressMapEntriesFollowTheCellsInPlayOrder)
     const uint32_t starts[] = {0, 5, 10, 14, 20, 25, 30};
     std::vector<ReadCell> cells = {{20, 29}, {0, 9}};
     EXPECT_EQ(VobusInCells(cells, starts, 7), (std::vector<uint32_t>{20, 25, 0, 5}));
+}
+
+// The records carry the language's English name; a code the standard does not
+// know (a disc's private one, say) is passed on as it is.
+TEST(IfoTables, LanguageNamesCoverEveryCodeOfTheStandard)
+{
+    EXPECT_EQ(LanguageName("aa"), "Afar");   // first and last of the table
+    EXPECT_EQ(LanguageName("zu"), "Zulu");
+    EXPECT_EQ(LanguageName("en"), "English");
+    EXPECT_EQ(LanguageName("ja"), "Japanese");
+    EXPECT_EQ(LanguageName("es"), "Spanish");
+    EXPECT_EQ(LanguageName("nb"), "Norwegian Bokmal");
+    EXPECT_EQ(LanguageName("qa"), "qa");   // reserved for local use
+    EXPECT_EQ(LanguageName("zz"), "zz");
+    EXPECT_EQ(LanguageName(""), "");
+    int known = 0;
+    for (char a = 'a'; a <= 'z'; ++a)
+        for (char b = 'a'; b <= 'z'; ++b) {
+            const std::string code{a, b};
+            const std::string name = LanguageName(code);
+            if (name != code) {
+                ++known;
+                EXPECT_LT(name.size(), 32u) << code;   // fits the records' field with its zero
+            }
+        }
+    EXPECT_EQ(known, 184);
 }

@@ -64,7 +64,7 @@ protected:
 struct RecordingBus final : ScreenSaverBus {
     int *held;
     explicit RecordingBus(int *h) : held(h) {}
-    std::optional<uint32_t> Inhibit() override { return uint32_t(++*held); }
+    std::optional<uint32_t> Inhibit(const std::string &) override { return uint32_t(++*held); }
     void UnInhibit(uint32_t) override { --*held; }
 };
 
@@ -189,7 +189,16 @@ TEST_F(Dialogs, MiscDefaultOkAndScreensaver)
     EXPECT_TRUE(misc.cdis->isChecked());
     EXPECT_FALSE(misc.cshut->isChecked());
     misc.ScreenSaver().SetRunning(true);
+    EXPECT_EQ(held, 0);   // nothing of the program is active yet
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_EQ(held, 1);
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);   // another window came to the front
+    EXPECT_EQ(held, 0);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(held, 1);
+    emit qApp->applicationStateChanged(Qt::ApplicationHidden);   // minimised
+    EXPECT_EQ(held, 0);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
     misc.cdis->setChecked(false);
     EXPECT_EQ(held, 0);
 
@@ -221,6 +230,7 @@ TEST_F(Dialogs, MiscScreensaverReleasedWhenTheProgramEnds)
         TForm5 misc;
         misc.UseScreenSaverBus(std::make_unique<RecordingBus>(&held));
         misc.ScreenSaver().SetRunning(true);
+        misc.ScreenSaver().SetForeground(true);
         EXPECT_EQ(held, 1);
         misc.UseScreenSaverBus(std::make_unique<RecordingBus>(&held)); // swapping keeps one inhibition
         EXPECT_EQ(held, 1);

@@ -61,6 +61,41 @@ TEST(IniFile, LineEndsAndMissingFinalNewline)
     EXPECT_EQ(empty.Text(), "[s]\nk=linebreak\n");
 }
 
+// Files edited by hand or by other tools, read as the Windows profile
+// functions read them; what is not rewritten is saved back as it was.
+TEST(IniFile, QuotesLoneCarriageReturnsAndByteOrderMark)
+{
+    IniFile q("[Main]\nOutput=\"/home/me/My Videos/\"\nA='single'\nB=\"open\nC=\"mixed'\nD=\"\"\nE=\"\nF= \"spaced\" \n");
+    EXPECT_EQ(q.Read("main", "output"), "/home/me/My Videos/");
+    EXPECT_EQ(q.Read("main", "A"), "single");
+    EXPECT_EQ(q.Read("main", "B"), "\"open");
+    EXPECT_EQ(q.Read("main", "C"), "\"mixed'");
+    EXPECT_EQ(q.Read("main", "D"), "");
+    EXPECT_EQ(q.Read("main", "E"), "\"");
+    EXPECT_EQ(q.Read("main", "F"), "spaced");
+    EXPECT_EQ(IniFile("[s]\nk=\"7\"\n").ReadInteger("s", "k", 0), 7);
+
+    IniFile cr("[Misc]\rOpen=0\rShut=1\r[Main]\rprofile=4");
+    EXPECT_EQ(cr.ReadInteger("misc", "Open", 1), 0);
+    EXPECT_EQ(cr.ReadInteger("misc", "Shut", 0), 1);
+    EXPECT_EQ(cr.ReadInteger("main", "profile", 0), 4);
+    cr.Write("Misc", "Shut", "0");
+    cr.Write("Misc", "DisSaver", "1");   // new lines take the file's usual end
+    EXPECT_EQ(cr.Text(), "[Misc]\rOpen=0\rShut=0\rDisSaver=1\r[Main]\rprofile=4");
+    IniFile mixed("[Misc]\r\nOpen=0\rShut=1\r\n");
+    EXPECT_EQ(mixed.ReadInteger("misc", "Open", 1), 0);
+    EXPECT_EQ(mixed.ReadInteger("misc", "Shut", 0), 1);
+    mixed.Write("Misc", "DisSaver", "0");
+    EXPECT_EQ(mixed.Text(), "[Misc]\r\nOpen=0\rShut=1\r\nDisSaver=0\r\n");
+
+    IniFile bom("\xEF\xBB\xBF[Main]\r\nprofile=2\r\n");
+    EXPECT_EQ(bom.ReadInteger("main", "profile", 0), 2);
+    bom.Write("main", "Single", "1");
+    EXPECT_EQ(bom.Text(), "\xEF\xBB\xBF[Main]\r\nprofile=2\r\nSingle=1\r\n");
+    EXPECT_EQ(IniFile("\xEF\xBB\xBF").Text(), "\xEF\xBB\xBF");
+    EXPECT_FALSE(IniFile("x\xEF\xBB\xBF[Main]\nprofile=2\n").Read("main", "profile"));   // only at the start
+}
+
 TEST(IniFile, BinaryBytesAreKept)
 {
     static const char bytes[] = "\x00\x01\xff[s]\x00\n\xfe\xfe=\x80\n[s]\nk=1\n";

@@ -1,5 +1,6 @@
 #include "ShellFixture.h"
 
+#include "settings/Unit5.h"
 #include "widgets/BrambleForm.h"
 
 #include <QAction>
@@ -111,6 +112,29 @@ TEST_F(MainWindow, EveryControlOfTheStatesIsItsOwnMember)
     }
 }
 
+// The screensaver is held off in the words of what the window is doing.
+TEST_F(MainWindow, ScreensaverReasonFollowsTheCommandState)
+{
+    struct Bus final : ScreenSaverBus {
+        std::vector<std::string> *reasons;
+        explicit Bus(std::vector<std::string> *r) : reasons(r) {}
+        std::optional<uint32_t> Inhibit(const std::string &reason) override
+        {
+            reasons->push_back(reason);
+            return uint32_t(reasons->size());
+        }
+        void UnInhibit(uint32_t) override {}
+    };
+    std::vector<std::string> reasons;
+    Form5->UseScreenSaverBus(std::make_unique<Bus>(&reasons));
+    Form5->ScreenSaver().SetForeground(true);
+    frmmain->SetDiscLoadedState();
+    frmmain->SetConvertingState();
+    frmmain->ApplyCommandState(CommandState::Paused);
+    EXPECT_EQ(reasons, (std::vector<std::string>{"Waiting for a DVD", "Showing the titles of a DVD",
+                                                 "Converting a DVD to video files", "Conversion of a DVD paused"}));
+}
+
 TEST_F(MainWindow, IdleStateTextsAndPicture)
 {
     EXPECT_EQ(frmmain->statusinfo->text(), " Welcome to use Pellavan");
@@ -189,6 +213,10 @@ TEST_F(MainWindow, CaptionsHintsAndDesignTimeValues)
     EXPECT_EQ(tools, QStringList({"Open DVD", "Property", "Select all", "Setting", "Help"}));
     EXPECT_EQ(frmmain->Label4->text(), "Profile:");
     EXPECT_EQ(frmmain->Label1->text(), "Output:");
+    for (QWidget *label : {static_cast<QWidget *>(frmmain->Label4), static_cast<QWidget *>(frmmain->Label1)}) {
+        label->ensurePolished();
+        EXPECT_EQ(label->font(), frmmain->font()) << label->objectName().toStdString();   // the window's own
+    }
     EXPECT_EQ(frmmain->previewcheck->text(), "Show");
     EXPECT_EQ(frmmain->previewcheck->toolTip(), "Show real time preview when converting");
     EXPECT_TRUE(frmmain->previewcheck->isChecked());

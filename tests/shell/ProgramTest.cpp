@@ -47,7 +47,7 @@ protected:
         const QDeadlineTimer deadline(ms);
         while (!deadline.hasExpired()) {
             InstanceLock probe;
-            if (!probe.Acquire(pellavan::kInstanceGuardName))
+            if (probe.Acquire(pellavan::kInstanceGuardName) == pellavan::LockOutcome::HeldByAnother)
                 return true;
             probe.Release();
             QThread::msleep(50);

@@ -85,3 +85,32 @@ TEST(BrambleWidget, ClicksOnlyOnVisiblePixelsWithTheLeftButton)
     QTest::mouseClick(f.button, Qt::LeftButton, {}, QPoint(10, 5));
     EXPECT_EQ(clicks.count(), 1);
 }
+
+TEST(BrambleWidget, RightButtonNeverChangesThePicture)
+{
+    Fixture f;
+    f.button->setUpGlyph(Picture(Qt::red));
+    f.button->setActiveGlyph(Picture(Qt::green));
+    f.button->setDownGlyph(Picture(Qt::darkGreen));
+    f.parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.parent));
+    QSignalSpy clicks(f.button, &TBrambleButton::OnClick);
+    auto shown = [&] { return f.parent.grab().toImage().pixelColor(10 + 10, 10 + 5); };
+
+    // The pointer arrives without a move event (as after a window switch).
+    QTest::mousePress(f.button, Qt::RightButton, {}, QPoint(10, 5));
+    EXPECT_EQ(f.button->State().ShownGlyph, pellavan::BrambleGlyph::Up);
+    EXPECT_EQ(shown(), QColor(Qt::red));
+    QTest::mouseRelease(f.button, Qt::RightButton, {}, QPoint(10, 5));
+    EXPECT_EQ(shown(), QColor(Qt::red));
+    EXPECT_EQ(clicks.count(), 0);
+
+    // Over the button and pressed with the left one: a right press or release
+    // leaves the pressed picture alone.
+    QTest::mousePress(f.button, Qt::LeftButton, {}, QPoint(10, 5));
+    ASSERT_EQ(shown(), QColor(Qt::darkGreen));
+    QTest::mousePress(f.button, Qt::RightButton, {}, QPoint(10, 5));
+    QTest::mouseRelease(f.button, Qt::RightButton, {}, QPoint(10, 5));
+    EXPECT_EQ(shown(), QColor(Qt::darkGreen));
+    EXPECT_EQ(clicks.count(), 0);
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace dvdc {
 
@@ -92,7 +93,7 @@ void FillAudio(const audio_attr_t &a, uint16_t control, int index, TAudioInfo &o
     out.listed = listed ? 1 : 0;
     out.sampleRate = a.sample_frequency == 1 ? 96000 : 48000;
     out.channels = a.channels + 1;
-    CopyText(out.language, LanguageCode(a.lang_code, a.lang_type));
+    CopyText(out.language, LanguageName(LanguageCode(a.lang_code, a.lang_type)));
     switch (a.audio_format) {
     case 0: out.formatCode = DC_AUDIO_AC3; out.streamId = 0x80 + n; break;
     case 2:
@@ -112,7 +113,7 @@ void FillSub(const subp_attr_t &s, uint32_t control, int index, bool wide, TSubI
     int id = listed ? static_cast<int>((control >> (wide ? 16 : 24)) & 0x1f) : index;
     out.listed = listed ? 1 : 0;
     out.streamId = 0x20 + id;
-    CopyText(out.language, LanguageCode(s.lang_code, s.type));
+    CopyText(out.language, LanguageName(LanguageCode(s.lang_code, s.type)));
 }
 
 } // namespace
@@ -138,6 +139,61 @@ int32_t UnitsToMs(int64_t units)
 {
     int64_t ms = (units + 15) / 30;
     return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
+}
+
+namespace {
+struct LanguageEntry {
+    const char *code;
+    const char *name;
+};
+// Every ISO 639-1 code with its English name (the first of the standard's
+// names, in ASCII), sorted by code.
+constexpr LanguageEntry kLanguages[] = {
+    {"aa", "Afar"}, {"ab", "Abkhazian"}, {"ae", "Avestan"}, {"af", "Afrikaans"}, {"ak", "Akan"},
+    {"am", "Amharic"}, {"an", "Aragonese"}, {"ar", "Arabic"}, {"as", "Assamese"}, {"av", "Avaric"},
+    {"ay", "Aymara"}, {"az", "Azerbaijani"}, {"ba", "Bashkir"}, {"be", "Belarusian"}, {"bg", "Bulgarian"},
+    {"bh", "Bihari languages"}, {"bi", "Bislama"}, {"bm", "Bambara"}, {"bn", "Bengali"}, {"bo", "Tibetan"},
+    {"br", "Breton"}, {"bs", "Bosnian"}, {"ca", "Catalan"}, {"ce", "Chechen"}, {"ch", "Chamorro"},
+    {"co", "Corsican"}, {"cr", "Cree"}, {"cs", "Czech"}, {"cu", "Church Slavic"}, {"cv", "Chuvash"},
+    {"cy", "Welsh"}, {"da", "Danish"}, {"de", "German"}, {"dv", "Divehi"}, {"dz", "Dzongkha"}, {"ee", "Ewe"},
+    {"el", "Greek"}, {"en", "English"}, {"eo", "Esperanto"}, {"es", "Spanish"}, {"et", "Estonian"},
+    {"eu", "Basque"}, {"fa", "Persian"}, {"ff", "Fulah"}, {"fi", "Finnish"}, {"fj", "Fijian"},
+    {"fo", "Faroese"}, {"fr", "French"}, {"fy", "Western Frisian"}, {"ga", "Irish"}, {"gd", "Gaelic"},
+    {"gl", "Galician"}, {"gn", "Guarani"}, {"gu", "Gujarati"}, {"gv", "Manx"}, {"ha", "Hausa"},
+    {"he", "Hebrew"}, {"hi", "Hindi"}, {"ho", "Hiri Motu"}, {"hr", "Croatian"}, {"ht", "Haitian"},
+    {"hu", "Hungarian"}, {"hy", "Armenian"}, {"hz", "Herero"}, {"ia", "Interlingua"}, {"id", "Indonesian"},
+    {"ie", "Interlingue"}, {"ig", "Igbo"}, {"ii", "Sichuan Yi"}, {"ik", "Inupiaq"}, {"io", "Ido"},
+    {"is", "Icelandic"}, {"it", "Italian"}, {"iu", "Inuktitut"}, {"ja", "Japanese"}, {"jv", "Javanese"},
+    {"ka", "Georgian"}, {"kg", "Kongo"}, {"ki", "Kikuyu"}, {"kj", "Kuanyama"}, {"kk", "Kazakh"},
+    {"kl", "Kalaallisut"}, {"km", "Central Khmer"}, {"kn", "Kannada"}, {"ko", "Korean"}, {"kr", "Kanuri"},
+    {"ks", "Kashmiri"}, {"ku", "Kurdish"}, {"kv", "Komi"}, {"kw", "Cornish"}, {"ky", "Kirghiz"},
+    {"la", "Latin"}, {"lb", "Luxembourgish"}, {"lg", "Ganda"}, {"li", "Limburgan"}, {"ln", "Lingala"},
+    {"lo", "Lao"}, {"lt", "Lithuanian"}, {"lu", "Luba-Katanga"}, {"lv", "Latvian"}, {"mg", "Malagasy"},
+    {"mh", "Marshallese"}, {"mi", "Maori"}, {"mk", "Macedonian"}, {"ml", "Malayalam"}, {"mn", "Mongolian"},
+    {"mr", "Marathi"}, {"ms", "Malay"}, {"mt", "Maltese"}, {"my", "Burmese"}, {"na", "Nauru"},
+    {"nb", "Norwegian Bokmal"}, {"nd", "North Ndebele"}, {"ne", "Nepali"}, {"ng", "Ndonga"}, {"nl", "Dutch"},
+    {"nn", "Norwegian Nynorsk"}, {"no", "Norwegian"}, {"nr", "South Ndebele"}, {"nv", "Navajo"},
+    {"ny", "Chichewa"}, {"oc", "Occitan"}, {"oj", "Ojibwa"}, {"om", "Oromo"}, {"or", "Oriya"},
+    {"os", "Ossetian"}, {"pa", "Panjabi"}, {"pi", "Pali"}, {"pl", "Polish"}, {"ps", "Pushto"},
+    {"pt", "Portuguese"}, {"qu", "Quechua"}, {"rm", "Romansh"}, {"rn", "Rundi"}, {"ro", "Romanian"},
+    {"ru", "Russian"}, {"rw", "Kinyarwanda"}, {"sa", "Sanskrit"}, {"sc", "Sardinian"}, {"sd", "Sindhi"},
+    {"se", "Northern Sami"}, {"sg", "Sango"}, {"si", "Sinhala"}, {"sk", "Slovak"}, {"sl", "Slovenian"},
+    {"sm", "Samoan"}, {"sn", "Shona"}, {"so", "Somali"}, {"sq", "Albanian"}, {"sr", "Serbian"},
+    {"ss", "Swati"}, {"st", "Sotho, Southern"}, {"su", "Sundanese"}, {"sv", "Swedish"}, {"sw", "Swahili"},
+    {"ta", "Tamil"}, {"te", "Telugu"}, {"tg", "Tajik"}, {"th", "Thai"}, {"ti", "Tigrinya"}, {"tk", "Turkmen"},
+    {"tl", "Tagalog"}, {"tn", "Tswana"}, {"to", "Tonga"}, {"tr", "Turkish"}, {"ts", "Tsonga"}, {"tt", "Tatar"},
+    {"tw", "Twi"}, {"ty", "Tahitian"}, {"ug", "Uighur"}, {"uk", "Ukrainian"}, {"ur", "Urdu"}, {"uz", "Uzbek"},
+    {"ve", "Venda"}, {"vi", "Vietnamese"}, {"vo", "Volapuk"}, {"wa", "Walloon"}, {"wo", "Wolof"},
+    {"xh", "Xhosa"}, {"yi", "Yiddish"}, {"yo", "Yoruba"}, {"za", "Zhuang"}, {"zh", "Chinese"}, {"zu", "Zulu"},
+};
+} // namespace
+
+std::string LanguageName(const std::string &code)
+{
+    const auto end = std::end(kLanguages);
+    const auto it = std::lower_bound(std::begin(kLanguages), end, code,
+                                     [](const LanguageEntry &e, const std::string &c) { return e.code < c; });
+    return it != end && it->code == code ? it->name : code;
 }
 
 std::string LanguageCode(uint16_t langCode, int langType)

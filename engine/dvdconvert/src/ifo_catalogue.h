@@ -53,4 +53,8 @@ std::vector<TitleCatalogue> BuildCatalogue(const ifo_handle_t &vmg,
 // The ISO 639-1 code of a language field ("" when absent or not letters).
 std::string LanguageCode(uint16_t langCode, int langType);
 
+// The English name of an ISO 639-1 code in lower case ("en" -> "English");
+// the code itself when no name is known (and so "" for "").
+std::string LanguageName(const std::string &code);
+
 } // namespace dvdc
