@@ -66,6 +66,8 @@ public:
     virtual void SetWakeup(DCHandle h, std::function<void()> wakeup) = 0;
     virtual void DispatchReports(DCHandle h) = 0;
     virtual std::string LastError(DCHandle h) = 0;
+    // Unreadable regions of the disc the current or last job skipped.
+    virtual int32_t DamagedRegions(DCHandle h) = 0;
 };
 
 // Allocates a picture the way the engine does, so PictureDeleter can free

@@ -117,6 +117,7 @@ public:
         const char *e = ::Converter_GetLastError(h);
         return e ? std::string(e) : std::string();
     }
+    int32_t DamagedRegions(DCHandle h) override { return ::Converter_GetDamagedCount(h); }
 
 private:
     static void trampoline(void *context) { (*static_cast<std::function<void()> *>(context))(); }

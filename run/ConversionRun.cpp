@@ -68,9 +68,11 @@ void ConversionRun::btnconvertClick()
     }
     m_runOn = true;
     ElapsedTime = 0;
+    m_damagedRegions = 0;
     const int jobs = CountJobs(m_ctx.disc.tree);
     JobsLeft = jobs;
     StartNextJob(0);
+    m_view.SetStatusHint("");   // the last run's
     CaptureCount = 0;
     // Every job refused at its start: the run is over already.
     if (jobs > 0 && JobsLeft <= 0)
@@ -114,6 +116,22 @@ bool ConversionRun::StartJob(const TreeNode &node)
     return js.started;
 }
 
+// The hint of the status panel, after a job that skipped unreadable parts
+// of the disc: the file has gaps there.
+std::string DamageHint(int regions)
+{
+    return "Unreadable parts of the disc were skipped in this run: " + std::to_string(regions) +
+           (regions == 1 ? " region" : " regions") + ", the files have gaps there";
+}
+
+void ConversionRun::NoteDamage()
+{
+    if (const int regions = m_ctx.engine.DamagedRegions(m_ctx.handle); regions > 0) {
+        m_damagedRegions += regions;
+        m_view.SetStatusHint(DamageHint(m_damagedRegions));
+    }
+}
+
 void ConversionRun::EndJob(const char *text)
 {
     m_view.SetStatus(text);
@@ -137,6 +155,7 @@ uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
     if (!m_runOn)
         return 1;
     if (progress == -1) {
+        NoteDamage();
         EndJob(kJobFailedText);
         NextJobOrFinish();
         return 1;
@@ -144,6 +163,7 @@ uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
     m_view.SetProgress(progress);
     m_view.SetSpeed(FpsText(engine().Converter_GetEncodeFps(handle())));
     if (state == 1) {
+        NoteDamage();
         EndJob(kJobFinishedText);
         NextJobOrFinish();
     }

@@ -21,11 +21,15 @@ inline constexpr const char *kTwoPassText = "Two Pass ";
 inline constexpr const char *kUserAbortText = "User abort converting";
 inline constexpr const char *kElapsedPrefix = "Elapsed Time: ";
 
+// The status panel's hint after jobs that skipped `regions` unreadable regions.
+std::string DamageHint(int regions);
+
 // What a run shows and switches on the main window.
 class RunView {
 public:
     virtual ~RunView() = default;
     virtual void SetStatus(const std::string &text) = 0;          // statusinfo
+    virtual void SetStatusHint(const std::string &text) = 0;      // statusinfo's hint
     virtual void SetProgress(int percent) = 0;                    // spSkinGauge1
     virtual void SetProgressText(const std::string &text) = 0;    // the gauge's progress text
     virtual void SetSpeed(const std::string &text) = 0;           // convertinfo
@@ -100,6 +104,8 @@ public:
 
 private:
     bool StartJob(const TreeNode &node);
+    // After a job's end report: what it skipped goes into the status panel's hint.
+    void NoteDamage();
     void EndJob(const char *text);
     void NextJobOrFinish();
     ConverterEngine &engine() const { return m_ctx.instance.Engine(); }
@@ -108,6 +114,7 @@ private:
     RunContext m_ctx;
     RunView &m_view;
     bool m_runOn = false;
+    int m_damagedRegions = 0;   // skipped by the run's jobs so far
 };
 
 // base + hours, minutes and seconds, all in days; below 0 wraps by a day.

@@ -55,6 +55,7 @@ JobSettings RunWindow::ReadJobSettings() const
 }
 
 void RunWindow::SetStatus(const std::string &text) { m_w.statusinfo->setText(Q(text)); }
+void RunWindow::SetStatusHint(const std::string &text) { m_w.statusinfo->setToolTip(Q(text)); }
 void RunWindow::SetProgress(int percent) { m_w.spSkinGauge1->setValue(percent); }
 void RunWindow::SetProgressText(const std::string &text)
 {

@@ -22,6 +22,7 @@ public:
     JobSettings ReadJobSettings() const;
 
     void SetStatus(const std::string &text) override;
+    void SetStatusHint(const std::string &text) override;
     void SetProgress(int percent) override;
     void SetProgressText(const std::string &text) override;
     void SetSpeed(const std::string &text) override;

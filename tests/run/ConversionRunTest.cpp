@@ -28,6 +28,7 @@ struct RecordingView : RunView {
         if (onStatus)
             onStatus(t);
     }
+    void SetStatusHint(const std::string &t) override { log.push_back("hint:" + t); }
     void SetProgress(int p) override { log.push_back("gauge:" + std::to_string(p)); }
     void SetProgressText(const std::string &t) override { log.push_back("gaugetext:" + t); }
     void SetSpeed(const std::string &t) override { log.push_back("speed:" + t); }
@@ -138,6 +139,23 @@ TEST_F(Run, ThreeJobsWithTheSecondFailing)
     const size_t logged = view.log.size();
     Report(100, 1);
     EXPECT_EQ(view.log.size(), logged);
+}
+
+TEST_F(Run, SkippedDiscRegionsAreToldInTheStatusHintAfterTheJob)
+{
+    run->btnconvertClick();
+    EXPECT_EQ(view.Count("hint:"), 1);   // a new run starts without one
+    d.engine.script.damagedRegions = 2;
+    Report(100, 1);
+    EXPECT_EQ(view.Count("hint:" + DamageHint(2)), 1);
+    d.engine.script.damagedRegions = 0;
+    Report(100, 1);
+    d.engine.script.damagedRegions = 1;
+    Report(-1, 0);
+    // Counted over the run; the status texts stay as they are.
+    EXPECT_EQ(view.Count("hint:" + DamageHint(3)), 1);
+    EXPECT_EQ(view.LastStatus(), "Sorry,Get wrong for rip this DVD Title.");
+    EXPECT_EQ(view.Count("status:Convert Finshed"), 2);
 }
 
 TEST_F(Run, LastJobFailingEndsTheRunWithTheErrorShown)

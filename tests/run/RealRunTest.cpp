@@ -27,6 +27,7 @@ struct QuietView : RunView {
     bool timer = false;
     int finished = 0;
     void SetStatus(const std::string &t) override { statuses.push_back(t); }
+    void SetStatusHint(const std::string &) override {}
     void SetProgress(int) override {}
     void SetProgressText(const std::string &) override {}
     void SetSpeed(const std::string &) override {}

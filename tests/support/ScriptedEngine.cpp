@@ -295,5 +295,6 @@ void ScriptedEngine::DispatchReports(DCHandle)
 }
 
 std::string ScriptedEngine::LastError(DCHandle) { return script.lastError; }
+int32_t ScriptedEngine::DamagedRegions(DCHandle) { return script.damagedRegions; }
 
 } // namespace pellavan::testing

@@ -35,6 +35,7 @@ struct EngineScript {
     int32_t stillWidth = 720;            // Converter_GetPreview2(flag 1) picture; 0 = none
     int32_t stillHeight = 480;
     std::string lastError;
+    int32_t damagedRegions = 0;   // what DamagedRegions answers
 };
 
 // Helpers to build records.
@@ -104,6 +105,7 @@ public:
     void SetWakeup(DCHandle h, std::function<void()> wakeup) override;
     void DispatchReports(DCHandle h) override;
     std::string LastError(DCHandle h) override;
+    int32_t DamagedRegions(DCHandle h) override;
 
 private:
     void log(const std::string &name, std::initializer_list<std::string> args);

@@ -3,6 +3,7 @@
 #include "convert_feed.h"
 #include "convert_filters.h"
 #include "convert_log.h"
+#include "convert_timeline.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -171,6 +172,7 @@ struct Job::Pass {
     AVCodecParameters *videoParams = nullptr;
     AVRational videoTimeBase{1, 90000};
     int64_t zero = AV_NOPTS_VALUE;
+    TimestampNormaliser timeline;
     std::deque<PacketPtr> early;   // sound and subpictures read before the first picture
     // With a subpicture stream, pictures wait here until the reading has gone
     // kSubpictureLead past them, so every subpicture they show is decoded
@@ -454,6 +456,11 @@ struct Job::Pass {
                 pkt->pts += offset;
             if (pkt->dts != AV_NOPTS_VALUE)
                 pkt->dts += offset;
+            // What the nav packs do not explain: damaged times, unmarked restarts.
+            const int rebasedBefore = timeline.Rebased();
+            timeline.Apply(index, pkt->pts, pkt->dts, pkt->duration);
+            if (timeline.Rebased() != rebasedBefore)
+                ConvertLog(1, "stream %d: a timestamp jump at %lld rebased", index, (long long)pkt->pts);
             if (zero == AV_NOPTS_VALUE) {
                 if (index == videoStream && (pkt->flags & AV_PKT_FLAG_KEY) && pkt->pts != AV_NOPTS_VALUE) {
                     zero = pkt->pts;
