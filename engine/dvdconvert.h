@@ -171,9 +171,10 @@ DVDCONVERT_API DCBool Converter_SetConvertInfo(DCHandle h, int32_t title, int32_
 /* Bit rates and the sample rate hold for later jobs until set again.  Quality,
  * volume, crops, image parameters, audio and subtitle offsets hold for the next
  * Converter_Convert only, which takes them and returns them to neutral (quality
- * 50, volume 1, no crop, 0): the program sends them only while they are not
- * neutral.  Converter_Convert checks them; Converter_SetConvertInfo checks
- * only its own parameters. */
+ * 50, volume 1, no crop, 0), whether it starts the job or not; a refused
+ * Converter_SetConvertInfo drops them too.  The program sends them only
+ * while they are not neutral.  Converter_Convert checks them;
+ * Converter_SetConvertInfo checks only its own parameters. */
 DVDCONVERT_API void Converter_SetVideoCBRBitrate(DCHandle h, int32_t kbps);
 DVDCONVERT_API void Converter_SetAudioBitrate(DCHandle h, int32_t kbps);
 DVDCONVERT_API void Converter_SetVideoQuality(DCHandle h, int32_t quality);   /* 0..100, 50 = default */

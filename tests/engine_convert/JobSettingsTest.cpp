@@ -89,6 +89,45 @@ TEST_F(JobSettings, AnAdjustmentHoldsForItsOwnJobOnly)
     EXPECT_LT(ct::SoundOnset(plain), 0.1) << "the audio offset of the job before is still applied";
 }
 
+TEST_F(JobSettings, WhatWasSetForARefusedJobEndsWithIt)
+{
+    ApiHost host;
+    ASSERT_TRUE(host.Open());
+    auto convert = [&](const std::string &path) {
+        ASSERT_TRUE(host.Convert(path)) << Converter_GetLastError(host.h);
+        ASSERT_TRUE(host.WaitEnds(host.Ends() + 1));
+        ASSERT_EQ(host.reports.back().progress, 100) << Converter_GetLastError(host.h);
+        Converter_CloseFile(host.h);
+    };
+    const std::string reference = dir + "/reference.mp4", afterInfo = dir + "/after-info.mp4",
+                      afterStart = dir + "/after-start.mp4";
+    ASSERT_TRUE(SetJob(host.h, kRedTitle, 0, 0, DC_CODEC_H264)) << Converter_GetLastError(host.h);
+    convert(reference);
+    ASSERT_GT(ct::SoundLevel(reference, 1.2), 0.02);
+
+    // Quality and volume go before the parameters; the program stops when
+    // they are refused.  The next job, with nothing set for it, is plain.
+    Converter_SetVideoQuality(host.h, 0);
+    Converter_SetSoundCof(host.h, 2.0f);
+    EXPECT_FALSE(SetJob(host.h, 7, 0, 0, DC_CODEC_H264));
+    ASSERT_TRUE(SetJob(host.h, kRedTitle, 0, 0, DC_CODEC_H264)) << Converter_GetLastError(host.h);
+    convert(afterInfo);
+    EXPECT_EQ(X264Option(afterInfo, "subme"), "7");
+    EXPECT_NEAR(ct::SoundLevel(afterInfo, 1.2) / ct::SoundLevel(reference, 1.2), 1.0, 0.15);
+
+    // A start refused before it reads anything.
+    Converter_SetVideoQuality(host.h, 0);
+    ASSERT_TRUE(SetJob(host.h, kRedTitle, 0, 0, DC_CODEC_H264)) << Converter_GetLastError(host.h);
+    Converter_SetCrops(host.h, 0, 0, 360, 0);
+    Converter_SetAudioOffset(host.h, -1000);
+    EXPECT_FALSE(host.Convert(""));
+    ASSERT_TRUE(SetJob(host.h, kRedTitle, 0, 0, DC_CODEC_H264)) << Converter_GetLastError(host.h);
+    convert(afterStart);
+    EXPECT_EQ(X264Option(afterStart, "subme"), "7");
+    EXPECT_GT(ct::MeanRgb(ct::FrameAt(afterStart, 1.0, 320, 240), 320, 4, 100, 40, 40).r, 150);
+    EXPECT_LT(ct::SoundOnset(afterStart), 0.1);
+}
+
 TEST_F(JobSettings, ParametersAreCheckedAloneAndCropsWhenTheJobStarts)
 {
     ApiHost host;

@@ -121,6 +121,7 @@ DVDCONVERT_API DCBool Converter_SetConvertInfo(DCHandle h, int32_t title, int32_
     if (!reason.empty()) {
         in->SetLastError("job refused: " + reason);
         s->hasInfo = false;
+        TakeJobSettings(s->settings);   // what was set for the refused job ends with it
         return 0;
     }
     s->info = job;
@@ -197,6 +198,7 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
         in->SetLastError("conversion not started: " + reason);
         return DCBool(0);
     };
+    const EncodeSettings settings = TakeJobSettings(s->settings);   // this start's, started or not
     if (!outputPath || !*outputPath)
         return refuse("no output file given");
     if (!s->hasInfo)
@@ -205,7 +207,7 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
         return refuse("a conversion is already running");
     JobRequest request;
     request.info = s->info;
-    request.settings = TakeJobSettings(s->settings);
+    request.settings = settings;
     const std::string reason = CheckAgainstDisc(*in, request.info, request.settings, request.target);
     if (!reason.empty())
         return refuse(reason);

@@ -5,9 +5,11 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace dvdc {
 
@@ -34,6 +36,31 @@ const char *X264Preset(int quality)
 }
 
 } // namespace
+
+namespace {
+unsigned Cores(unsigned cores) { return cores ? cores : std::max(1u, std::thread::hardware_concurrency()); }
+} // namespace
+
+// libx264's own choice, 1.5 frame threads a core, leaves cores idle here:
+// its frame threads wait on each other's rows while the pass's decoding,
+// filtering and sound share the same cores.  Three more keep them busy, for
+// a few megabytes of frames each; the cap bounds memory on large machines.
+int X264Threads(unsigned cores)
+{
+    return std::clamp(int(Cores(cores) * 3 / 2) + 3, 4, 16);
+}
+
+// Next to a cheap encoder (WMV has no threads and small pictures) decoding
+// and filtering, on one thread, are the longest stage: one slice thread more
+// than the cores leaves the decoding thread a smaller share of the slices, so
+// it has time for the filters.  Beside H.264 and MPEG-4 the encoder keeps the
+// cores busy, and one decoding thread is enough.
+int PictureDecoderThreads(int32_t encoder, unsigned cores)
+{
+    if (encoder != DC_CODEC_WMV)
+        return 1;
+    return std::clamp(int(Cores(cores)) + 1, 2, 4);
+}
 
 const char *ContainerName(int32_t encoder) { return encoder == DC_CODEC_WMV ? "asf" : "mp4"; }
 
@@ -147,6 +174,7 @@ AVCodecContext *OpenVideoEncoder(const VideoEncoderParams &p, std::string &error
         av_dict_set(&opts, "preset", X264Preset(p.quality), 0);
         if (p.pass != EncodePass::Single)
             av_dict_set(&opts, "stats", p.statsPath.c_str(), 0);
+        enc->thread_count = X264Threads();
         // A capped rate keeps the players' peak limits.
         enc->rc_max_rate = enc->bit_rate;
         enc->rc_buffer_size = int(enc->bit_rate * 2);

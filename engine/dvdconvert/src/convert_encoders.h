@@ -26,6 +26,11 @@ struct VideoEncoderParams {
 // second pass of MPEG-4 and WMV the statistics are read from statsPath.
 AVCodecContext *OpenVideoEncoder(const VideoEncoderParams &params, std::string &error);
 
+// Threads for libx264 (H.264) and for the MPEG-2 picture decoder, for an
+// encoder code on `cores` processors (0: this machine's).
+int X264Threads(unsigned cores = 0);
+int PictureDecoderThreads(int32_t encoder, unsigned cores = 0);
+
 // AAC-LC for the MP4 codes, WMA 2 for WMV; stereo.
 AVCodecContext *OpenAudioEncoder(int32_t encoder, int sampleRate, int kbps, bool globalHeader,
                                  std::string &error);

@@ -690,7 +690,7 @@ struct Job::Pass {
                 }
                 dec->pkt_timebase = videoTimeBase;
                 // Next to a cheap encoder, decoding is the longest stage: give it slice threads.
-                dec->thread_count = job.request_.info.encoder == DC_CODEC_WMV ? 2 : 1;
+                dec->thread_count = PictureDecoderThreads(job.request_.info.encoder);
                 dec->thread_type = FF_THREAD_SLICE;
                 int rc = avcodec_open2(dec, codec, nullptr);
                 if (rc < 0) {
