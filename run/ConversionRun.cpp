@@ -126,7 +126,7 @@ std::string DamageHint(int regions)
 
 void ConversionRun::NoteDamage()
 {
-    if (const int regions = m_ctx.engine.DamagedRegions(m_ctx.handle); regions > 0) {
+    if (const int regions = m_ctx.instance.Engine().DamagedRegions(m_ctx.instance.Handle()); regions > 0) {
         m_damagedRegions += regions;
         m_view.SetStatusHint(DamageHint(m_damagedRegions));
     }
