@@ -55,26 +55,11 @@ int32_t FramesPerSecond(const TVideoInfo &v)
 
 std::string VideoLine(const TVideoInfo &v)
 {
-    char buf[200];
-    std::snprintf(buf, sizeof buf, "Video:Width:%d Height:%d FPS:%d Format:%s Aspect:%s", v.width,
-                  v.height, FramesPerSecond(v), VideoStandardName(v.videoStandard).c_str(),
-                  AspectName(v.aspectCode).c_str());
-    return buf;
+    return FormatText("Video:Width:%d Height:%d FPS:%d Format:%s Aspect:%s", v.width, v.height,
+                      FramesPerSecond(v), VideoStandardName(v.videoStandard).c_str(), AspectName(v.aspectCode).c_str());
 }
 
 namespace {
-
-std::string Printf(const char *fmt, int number, const std::string &a, const std::string &b = {})
-{
-    char buf[64];
-    int n = std::snprintf(buf, sizeof buf, fmt, number, a.c_str(), b.c_str());
-    if (n < int(sizeof buf))
-        return buf;
-    std::string out(size_t(n) + 1, '\0');
-    std::snprintf(out.data(), out.size(), fmt, number, a.c_str(), b.c_str());
-    out.resize(size_t(n));
-    return out;
-}
 
 void QueryTitle(ConverterEngine &engine, DCHandle h, int32_t i, TTitleInfo &t)
 {
@@ -103,14 +88,14 @@ void QueryTitle(ConverterEngine &engine, DCHandle h, int32_t i, TTitleInfo &t)
 
 void BuildTitle(TitleTree &tree, TreeNode &disc, int32_t i, TTitleInfo &t)
 {
-    TreeNode &title = tree.Add(&disc, Printf("Title %.2d [%s]", i + 1, FormatPlayTime(t.playTime)),
+    TreeNode &title = tree.Add(&disc, FormatText("Title %.2d [%s]", i + 1, FormatPlayTime(t.playTime).c_str()),
                                LevelTitle, ImageTitle, StateUnchecked, 0, i);
     for (int32_t j = 0; j < t.chapterCount; ++j) {
         int32_t time = t.chapterTimes[size_t(j)];
         if (time == 0)
             continue;
         ++t.listedChapterCount;
-        tree.Add(&title, Printf("Chapter %.2d [%s]", j + 1, FormatPlayTime(time)), LevelChapter,
+        tree.Add(&title, FormatText("Chapter %.2d [%s]", j + 1, FormatPlayTime(time).c_str()), LevelChapter,
                  ImageChapter, title.state, 0, j);
     }
     if (t.audioCount > 0) {
@@ -120,7 +105,8 @@ void BuildTitle(TitleTree &tree, TreeNode &disc, int32_t i, TTitleInfo &t)
             if (a.listed == 0)
                 continue;
             ++t.listedAudioCount;
-            tree.Add(&group, Printf("%.2d %s %s", j + 1, AudioFormatName(a.formatCode), FieldText(a.language)),
+            tree.Add(&group, FormatText("%.2d %s %s", j + 1, AudioFormatName(a.formatCode).c_str(),
+                                        FieldText(a.language).c_str()),
                      LevelStream, ImageAudio, j == 0 ? StateCheckedHot : StateUncheckedHot,
                      AudioTagBase + j, j);
         }
@@ -134,7 +120,7 @@ void BuildTitle(TitleTree &tree, TreeNode &disc, int32_t i, TTitleInfo &t)
             if (s.listed == 0)
                 continue;
             ++t.listedSubtitleCount;
-            tree.Add(&group, Printf("%.2d %s", j + 1, FieldText(s.language)), LevelStream, ImageSubtitle,
+            tree.Add(&group, FormatText("%.2d %s", j + 1, FieldText(s.language).c_str()), LevelStream, ImageSubtitle,
                      j == 0 ? StateCheckedHot : StateUncheckedHot, SubtitleTagBase + j, j);
         }
         if (t.listedSubtitleCount == 0)

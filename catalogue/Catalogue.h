@@ -8,6 +8,7 @@
 #include "TitleTree.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,19 @@ struct DiscCatalogue {
     TDVDInfo info;
     TitleTree tree;
 };
+
+// printf into a string as long as the text needs: the catalogue's lines
+// carry engine texts and numbers of any length.
+template <typename... Args> std::string FormatText(const char *fmt, Args... args)
+{
+    const int n = std::snprintf(nullptr, 0, fmt, args...);
+    if (n <= 0)
+        return {};
+    std::string out(size_t(n) + 1, '\0');
+    std::snprintf(out.data(), out.size(), fmt, args...);
+    out.resize(size_t(n));
+    return out;
+}
 
 // "%-.2d:%-.2d:%-.2d:%-.3d" of hours, minutes, seconds, milliseconds.
 std::string FormatPlayTime(int32_t milliseconds);

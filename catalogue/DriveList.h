@@ -13,7 +13,6 @@ struct TVolumeInformation {
     std::string VolumeName;
     uint32_t SerialNumber = 0;
     uint32_t MaxComponentLength = 0;
-    uint32_t FileSystemFlags = 0;
     std::string FileSystemName;
 };
 

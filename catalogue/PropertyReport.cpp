@@ -6,19 +6,6 @@
 
 namespace pellavan {
 
-namespace {
-
-template <typename... Args> std::string Format(const char *fmt, Args... args)
-{
-    int n = std::snprintf(nullptr, 0, fmt, args...);
-    std::string out(size_t(std::max(n, 0)) + 1, '\0');
-    std::snprintf(out.data(), out.size(), fmt, args...);
-    out.resize(size_t(std::max(n, 0)));
-    return out;
-}
-
-} // namespace
-
 std::vector<std::string> PropertyReportLines(const DiscCatalogue &disc)
 {
     std::vector<std::string> lines;
@@ -36,13 +23,13 @@ std::vector<std::string> PropertyReportLines(const DiscCatalogue &disc)
 
     lines.push_back("DVD Volume:" + discNode->label);
     lines.push_back("Total Length:" + FormatPlayTime(int32_t(total)));
-    lines.push_back(Format("Total Title Num:%d", info.listedTitleCount));
+    lines.push_back(FormatText("Total Title Num:%d", info.listedTitleCount));
     for (size_t i = 0; i < titleCount; ++i) {
         const TTitleInfo &t = info.titles[i];
-        lines.push_back(Format("--------Title%.2d------------", int(i) + 1));
+        lines.push_back(FormatText("--------Title%.2d------------", int(i) + 1));
         lines.push_back("Length:" + FormatPlayTime(t.playTime));
-        lines.push_back(Format("Total Chapter Num:%d", t.listedChapterCount));
-        lines.push_back(Format("Total Angle Num:%d", t.angleCount));
+        lines.push_back(FormatText("Total Chapter Num:%d", t.listedChapterCount));
+        lines.push_back(FormatText("Total Angle Num:%d", t.angleCount));
         lines.push_back(VideoLine(t.video));
         // The listed streams, the ones audio nodes are made from, numbered as
         // their nodes are.
@@ -50,7 +37,7 @@ std::vector<std::string> PropertyReportLines(const DiscCatalogue &disc)
             const TAudioInfo &r = t.audios[a];
             if (r.listed == 0)
                 continue;
-            lines.push_back(Format("Audio%.2d:Language:%s Format:%s SamepleRate:%d Channel:%d", int(a) + 1,
+            lines.push_back(FormatText("Audio%.2d:Language:%s Format:%s SamepleRate:%d Channel:%d", int(a) + 1,
                                    FieldText(r.language).c_str(), AudioFormatName(r.formatCode).c_str(),
                                    r.sampleRate, r.channels));
         }

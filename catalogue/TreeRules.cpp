@@ -88,11 +88,8 @@ std::optional<std::string> ShowAudioInfo(const TDVDInfo &info, const TreeNode &n
     const TAudioInfo &a = *e.audio;
     std::string language = FieldText(a.language);
     std::string format = AudioFormatName(a.formatCode);
-    std::string out(64 + language.size(), '\0');
-    int n = std::snprintf(out.data(), out.size(), "Audio:Language:%s Format:%s SamepleRate:%d Channel:%d",
-                          language.c_str(), format.c_str(), a.sampleRate, a.channels);
-    out.resize(size_t(std::max(n, 0)));
-    return out;
+    return FormatText("Audio:Language:%s Format:%s SamepleRate:%d Channel:%d", language.c_str(), format.c_str(),
+                      a.sampleRate, a.channels);
 }
 
 std::optional<std::string> TreeMouseDown(TitleTree &tree, const TDVDInfo &info, const TreeHit &hit)

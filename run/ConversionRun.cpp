@@ -40,6 +40,13 @@ std::string CaptureFileName(const std::string &discName, int count)
     return discName + buf;
 }
 
+JobReport ReadJobReport(int32_t progress, int32_t state)
+{
+    if (progress == -1)
+        return {JobOutcome::Failed, 0};
+    return {state == 1 ? JobOutcome::Finished : JobOutcome::Running, progress};
+}
+
 void RunCompletionActions(RunView &view, PowerControl &power)
 {
     if (view.OpenFolderWhenDone())
@@ -154,21 +161,23 @@ uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
     // A late report after Stop or the end of the run has nothing left to act on.
     if (!m_runOn)
         return 1;
-    if (progress == -1) {
+    const JobReport report = ReadJobReport(progress, state);
+    if (report.outcome == JobOutcome::Failed) {
         NoteDamage();
         EndJob(kJobFailedText);
         NextJobOrFinish();
         return 1;
     }
-    m_view.SetProgress(progress);
+    m_view.SetProgress(report.progress);
     m_view.SetSpeed(FpsText(engine().Converter_GetEncodeFps(handle())));
-    if (state == 1) {
+    if (report.outcome == JobOutcome::Finished) {
         NoteDamage();
         EndJob(kJobFinishedText);
         NextJobOrFinish();
-    }
-    if (TwoPass == 1 && progress == 100 && state == 0)
+    } else if (TwoPass == 1 && report.progress == 100) {
+        // The first pass is through; the second begins.
         m_view.SetProgressText(kTwoPassText);
+    }
     return 1;
 }
 

@@ -23,6 +23,15 @@ inline constexpr const char *kElapsedPrefix = "Elapsed Time: ";
 
 // The status panel's hint after jobs that skipped `regions` unreadable regions.
 std::string DamageHint(int regions);
+// What one engine report says of the running job.
+enum class JobOutcome { Running, Finished, Failed };
+struct JobReport {
+    JobOutcome outcome = JobOutcome::Running;
+    int32_t progress = 0;   // percent of the current pass; 0 for a failure
+    bool operator==(const JobReport &) const = default;
+};
+// The engine's two numbers: progress -1 is a failure, state 1 the job's end.
+JobReport ReadJobReport(int32_t progress, int32_t state);
 
 // What a run shows and switches on the main window.
 class RunView {

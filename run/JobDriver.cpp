@@ -146,10 +146,8 @@ JobStart ConvertJob(ConverterEngine &engine, DCHandle h, const TDVDInfo &info, c
     const auto color = s.color.EngineValues();
     engine.Converter_SetImageParam(h, color[0], color[1], color[2], color[3]);
 
-    if (s.adv.Ahead())
-        engine.Converter_SetAudioOffset(h, s.adv.Time());
-    if (s.adv.Delay())
-        engine.Converter_SetAudioOffset(h, -s.adv.Time());
+    if (const std::optional<int> offset = s.adv.AudioOffset())
+        engine.Converter_SetAudioOffset(h, *offset);
 
     r.started = engine.Converter_Convert(h, s.outputFolder + r.name, callback);
     return r;

@@ -1,5 +1,6 @@
 #include "Unit7.h"
 
+#include "widgets/EnginePicture.h"
 #include "widgets/Prompts.h"
 
 #include <QGridLayout>
@@ -133,12 +134,9 @@ int Tfrmpre::CropSettings1Click(ConverterInstance &instance, std::span<const Cro
 
 void Tfrmpre::ShowPicture(PicturePtr picture)
 {
-    if (picture && picture->pixels && picture->width > 0 && picture->height > 0 &&
-        picture->stride >= picture->width * 4) {
-        m_image = QImage(reinterpret_cast<const uchar *>(picture->pixels), picture->width, picture->height,
-                         picture->stride, QImage::Format_RGB32)
-                      .copy();
-    }
+    const QImage image = PictureImage(picture.get());
+    if (!image.isNull())
+        m_image = image;
     PaintBox1->update();
 }
 

@@ -24,7 +24,6 @@ public:
     // Shows `file` for HH_DISPLAY_TOPIC; 1 when a viewer was started, else 0.
     // Throws AppError when no viewer can be found.
     int32_t HtmlHelp(QWidget *window, const QString &file, int32_t command, uintptr_t data);
-    bool Loaded() const { return m_loaded; }
 
 private:
     Desktop &m_desktop;

@@ -8,6 +8,7 @@
 #include "widgets/Prompts.h"
 #include "Unit1.h"
 #include "widgets/BrambleForm.h"
+#include "widgets/EnginePicture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -75,11 +76,9 @@ bool RunWindow::ShowChecked() const { return m_w.previewcheck->isChecked(); }
 
 void RunWindow::ShowPreview(PicturePtr picture)
 {
-    if (!picture || picture->width <= 0 || picture->height <= 0)
-        return;
-    const QImage frame(reinterpret_cast<const uchar *>(picture->pixels), picture->width, picture->height,
-                       picture->stride, QImage::Format_RGB32);
-    m_w.Image1->setPixmap(QPixmap::fromImage(frame.copy()));
+    const QImage frame = PictureImage(picture.get());
+    if (!frame.isNull())
+        m_w.Image1->setPixmap(QPixmap::fromImage(frame));
 }
 
 void RunWindow::ShowIdlePicture() { m_w.LoadSkinPicture(); }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -18,6 +19,17 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     app.setStyleSheet(pellavan::SkinStyleSheet());
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main-window.png");
+
+    // The window makes its data folder and reads its settings under the
+    // home folder: a fresh one, so the picture never depends on (or touches)
+    // the user's own.
+    QTemporaryDir home;
+    if (!home.isValid()) {
+        std::fprintf(stderr, "cannot make a temporary home folder\n");
+        return 1;
+    }
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
 
     pellavan::testing::ScriptedEngine engine;
     pellavan::MainWindowServices services;

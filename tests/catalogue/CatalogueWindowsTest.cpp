@@ -5,6 +5,7 @@
 #include "catalogue/Unit2.h"
 #include "catalogue/Unit3.h"
 #include "ScriptedEngine.h"
+#include "StandIns.h"
 
 #include <gtest/gtest.h>
 
@@ -45,34 +46,6 @@ private:
     QApplication *m_app = nullptr;
 };
 [[maybe_unused]] ::testing::Environment *const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-class FakeDrives : public DriveSystem {
-public:
-    std::vector<std::pair<std::string, DriveProbe>> drives;
-    void AddDvd(const std::string &dev, const std::string &root, const std::string &label)
-    {
-        DriveProbe p;
-        p.readable = true;
-        p.root = root;
-        p.volume = {label, 0x1234ABCD, 255, 0, "UDF"};
-        p.hasVideoTs = true;
-        drives.emplace_back(dev, p);
-    }
-    std::vector<std::string> OpticalDrives() override
-    {
-        std::vector<std::string> out;
-        for (auto &d : drives)
-            out.push_back(d.first);
-        return out;
-    }
-    DriveProbe Probe(const std::string &drive) override
-    {
-        for (auto &d : drives)
-            if (d.first == drive)
-                return d.second;
-        return {};
-    }
-};
 
 void SendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held)
 {
@@ -197,7 +170,7 @@ TEST(DiscCommands, OpenDvdByNumberOfDiscs)
     EXPECT_TRUE(w.Opened().empty());
     EXPECT_EQ(w.discLoaded, 0);
 
-    w.drives.AddDvd("/dev/sr0", "/media/cdrom0", "MY MOVIE");
+    w.drives.Add("/dev/sr0", DiscProbe("/media/cdrom0", "MY MOVIE", 0x1234ABCD));
     w.commands.Open1Click();
     EXPECT_EQ(w.dialogs, 0);
     EXPECT_EQ(w.Opened(), (std::vector<std::string>{"Converter_OpenDVD(1, /media/cdrom0, 1)"}));
@@ -207,7 +180,7 @@ TEST(DiscCommands, OpenDvdByNumberOfDiscs)
 
     // Two discs: the dialog lists both; closing it loads nothing, "&OK"
     // without a choice loads the first row.
-    w.drives.AddDvd("/dev/sr1", "/dev/sr1", "OTHER");
+    w.drives.Add("/dev/sr1", DiscProbe("/dev/sr1", "OTHER", 0x1234ABCD));
     w.engine.ClearCalls();
     w.commands.Open1Click();
     EXPECT_EQ(w.dialogs, 1);

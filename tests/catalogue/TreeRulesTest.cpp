@@ -159,6 +159,35 @@ TEST_F(TreeFixture, InfoLinesFollowTheEngineEntries)
     EXPECT_EQ(TreeMouseDown(disc.tree, disc.info, Label(3)), std::nullopt);
 }
 
+TEST_F(TreeFixture, AReleaseOnALabelTogglesNothing)
+{
+    Load({MakeTitle({1000, 2000}, {MakeAudio("en", 0, 0x80), MakeAudio("fr", 0, 0x81)}), MakeTitle({3000})});
+    // Title, chapter and stream labels: pressed and released there, no check
+    // mark changes (only the hover look may).
+    auto marks = [&] {
+        std::vector<int> m;
+        for (TreeNode *n : disc.tree.Nodes())
+            m.push_back(n->state == StateNone ? -1 : int(IsChecked(n->state)));
+        return m;
+    };
+    for (size_t i = 1; i < disc.tree.Count(); ++i) {
+        const std::vector<int> before = marks();
+        TreeMouseDown(disc.tree, disc.info, Label(i));
+        const bool convertEnabled = TreeMouseUp(disc.tree, Label(i), false);
+        EXPECT_EQ(marks(), before) << "node " << i;
+        EXPECT_TRUE(convertEnabled) << "node " << i;   // the first title stays checked
+    }
+}
+
+TEST_F(TreeFixture, InfoLinesAreNeverCut)
+{
+    // Whatever an engine reports, the line shows all of it.
+    Load({MakeTitle({1000}, {MakeAudio("fr", 6, 0x89, true, INT32_MIN, INT32_MIN)})});
+    // 0 disc, 1 T1, 2 Chapter 01, 3 audio group, 4 "01 DTS fr"
+    EXPECT_EQ(TreeMouseDown(disc.tree, disc.info, Label(4)),
+              "Audio:Language:fr Format:DTS SamepleRate:-2147483648 Channel:-2147483648");
+}
+
 TEST_F(TreeFixture, DiscNameEditing)
 {
     Load({MakeTitle({1000}, {MakeAudio("a", 0, 0x80)})});

@@ -275,6 +275,16 @@ TEST_F(Run, PauseResumeAndTheTick)
     EXPECT_EQ(view.log.size(), logged);
 }
 
+TEST(RunReports, TheEnginesNumbersReadAsAnOutcome)
+{
+    EXPECT_EQ(ReadJobReport(40, 0), (JobReport{JobOutcome::Running, 40}));
+    EXPECT_EQ(ReadJobReport(100, 0), (JobReport{JobOutcome::Running, 100}));
+    EXPECT_EQ(ReadJobReport(100, 1), (JobReport{JobOutcome::Finished, 100}));
+    // A failure is a failure whatever the state says.
+    EXPECT_EQ(ReadJobReport(-1, 0), (JobReport{JobOutcome::Failed, 0}));
+    EXPECT_EQ(ReadJobReport(-1, 1), (JobReport{JobOutcome::Failed, 0}));
+}
+
 TEST(RunTime, ElapsedTimeFormatAndWrap)
 {
     double t = 0;

@@ -11,6 +11,7 @@
 #include "shell/Unit1.h"
 #include "shell/Windows.h"
 #include "widgets/BrambleForm.h"
+#include "widgets/JpegPicture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -88,6 +90,9 @@ struct MainWindowRun : ::testing::Test {
         services.desktop = &desktop;
         services.power = &power;
         services.appPath = home.path();
+        // The program folder's skin, whose picture the idle preview shows.
+        ASSERT_TRUE(QDir().mkpath(home.path() + "/Skin"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(SKIN_DIR "/zune.jpg"), home.path() + "/Skin/zune.jpg"));
         CreateAllWindows(services);
         w = frmmain;
 
@@ -169,6 +174,11 @@ TEST_F(MainWindowRun, ThreeJobsWithTheSecondFailingRunToTheEnd)
     EXPECT_FALSE(w->remuse1->isEnabled());
     EXPECT_EQ(w->statusinfo->text(), "Converting MOVIE_Title01_02.wmv...");
     EXPECT_EQ(w->spSkinGauge1->format(), "Convert %p%");
+    // The tick shows the engine's frame in place of the skin picture...
+    const QImage skin = QPixmap::fromImage(LoadJpegFile(w->SkinPath + "zune.jpg")).toImage();
+    ASSERT_FALSE(skin.isNull());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.CallsNamed("Converter_GetPreview(").empty(); }, 3000));
+    EXPECT_NE(w->Image1->pixmap().toImage(), skin);
 
     Report(40, 0);
     EXPECT_EQ(w->spSkinGauge1->value(), 40);
@@ -181,6 +191,8 @@ TEST_F(MainWindowRun, ThreeJobsWithTheSecondFailingRunToTheEnd)
     Report(100, 1);
     EXPECT_EQ(w->statusinfo->text(), "Convert Finshed");
     ExpectFinishedControls();
+    // ...and the finished run brings the skin picture back.
+    EXPECT_EQ(w->Image1->pixmap().toImage(), skin);
 
     const std::string folder = out.toStdString();
     EXPECT_EQ(engine.CallsNamed("Converter_Convert("),
