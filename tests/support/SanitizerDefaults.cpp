@@ -10,6 +10,10 @@ const char *__tsan_default_options() { return "second_deadlock_stack=1"; }
 // libraries, which are built without the sanitizer: it sees their memset and
 // memcpy calls but not the atomics that order them.  Reports raised from
 // inside those libraries are theirs, not ours.
+// libdbus keeps a buffer for the life of the process when Qt talks to the
+// session bus under a real X server; it is the library's, not ours.
+const char *__lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+
 const char *__tsan_default_suppressions()
 {
     return "called_from_lib:libavcodec.so\n"

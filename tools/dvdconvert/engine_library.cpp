@@ -4,7 +4,40 @@
 
 #include <dlfcn.h>
 
+#include <string>
+#include <vector>
+
 namespace dvdconvert {
+
+namespace {
+
+// The engine from each folder of this program's own library search path, by
+// full name.  A plain dlopen by name already searches it, but not when a
+// sanitizer's dlopen stands between: then the caller is the sanitizer's
+// library and this program's run path is not used.
+void *OpenFromOwnSearchPath(const char *name)
+{
+    void *self = dlopen(nullptr, RTLD_NOW);
+    if (!self)
+        return nullptr;
+    void *library = nullptr;
+    Dl_serinfo size;
+    if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0) {
+        std::vector<size_t> storage(size.dls_size / sizeof(size_t) + 1);   // aligned for Dl_serinfo
+        auto *info = reinterpret_cast<Dl_serinfo *>(storage.data());
+        *info = size;
+        if (dlinfo(self, RTLD_DI_SERINFO, info) == 0) {
+            for (unsigned i = 0; i < info->dls_cnt && !library; ++i) {
+                const std::string path = std::string(info->dls_serpath[i].dls_name) + "/" + name;
+                library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+            }
+        }
+    }
+    dlclose(self);
+    return library;
+}
+
+} // namespace
 
 const EngineLibrary *LoadEngine()
 {
@@ -17,8 +50,12 @@ const EngineLibrary *LoadEngine()
     // the usual search.
     void *library = dlopen("libdvdconvert.so", RTLD_NOW | RTLD_LOCAL);
     if (!library) {
-        PrintError(std::string("cannot load the engine library: ") + dlerror());
-        return nullptr;
+        const std::string why = dlerror();
+        library = OpenFromOwnSearchPath("libdvdconvert.so");
+        if (!library) {
+            PrintError("cannot load the engine library: " + why);
+            return nullptr;
+        }
     }
     bool complete = true;
 #define DVDCONVERT_RESOLVE(name)                                                            \
