@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <utility>
 
 namespace dvdc {
@@ -40,6 +41,22 @@ public:
         return !aborted_.load();
     }
 
+    // The first failure of any stage; it stops the run.
+    void Fail(const std::string &reason)
+    {
+        {
+            std::lock_guard<std::mutex> lock(errorMutex_);
+            if (error_.empty())
+                error_ = reason;
+        }
+        Abort();
+    }
+    std::string Error() const
+    {
+        std::lock_guard<std::mutex> lock(errorMutex_);
+        return error_;
+    }
+
     // Lets queues wake on abort: they register their condition variable.
     std::mutex &Mutex() { return mutex_; }
     std::condition_variable &Changed() { return changed_; }
@@ -49,6 +66,8 @@ private:
     std::condition_variable changed_;
     std::atomic<bool> aborted_{false};
     std::atomic<bool> paused_{false};
+    mutable std::mutex errorMutex_;
+    std::string error_;
 };
 
 // A queue of at most `capacity` items.  Push blocks while full, Pop while

@@ -1,0 +1,178 @@
+#include "convert_picture_stage.h"
+
+#include "convert_encoders.h"
+#include "convert_log.h"
+
+#include <cstdio>
+
+namespace dvdc {
+
+PictureStage::PictureStage(PassContext &pass)
+    : pass_(pass), frame_(av_frame_alloc()), last_(av_frame_alloc())
+{
+    const auto &v = pass.request.source.video;
+    const AVRational rate{v.frameRateNum > 0 ? v.frameRateNum : 30000, v.frameRateDen > 0 ? v.frameRateDen : 1001};
+    frameTicks_ = av_rescale(90000, rate.den, rate.num);
+}
+
+PictureStage::~PictureStage() { avcodec_free_context(&decoder_); }
+
+void PictureStage::Run()
+{
+    std::string error;
+    if (!Loop(error) && !error.empty())
+        pass_.run.Fail(error);
+    pass_.frames.Close();
+}
+
+bool PictureStage::Loop(std::string &error)
+{
+    if (!frame_ || !last_) {
+        error = "out of memory";
+        return false;
+    }
+    PacketPtr pkt;
+    while (pass_.pictures.Pop(pkt)) {
+        if (!pass_.run.WaitWhilePaused())
+            return true;
+        if (IsHoldPicture(*pkt)) {
+            if (!Hold(pkt->pts, error))
+                return false;
+            continue;
+        }
+        if (!decoder_ && !OpenDecoder(error))
+            return false;
+        int rc = avcodec_send_packet(decoder_, pkt.get());
+        if (rc < 0 && rc != AVERROR(EAGAIN))
+            ConvertLog(1, "skipping a damaged picture: %s", AvError(rc).c_str());
+        if (!Receive(error))
+            return false;
+    }
+    if (pass_.run.Aborted() || !decoder_)
+        return true;
+    avcodec_send_packet(decoder_, nullptr);
+    if (!Receive(error))
+        return false;
+    if (graph_.Ready()) {
+        // The last picture lasts one frame of the source.
+        graph_.Close(lastPts_ == AV_NOPTS_VALUE ? 0 : lastPts_ + frameTicks_);
+        return PullFiltered(error);
+    }
+    return true;
+}
+
+bool PictureStage::OpenDecoder(std::string &error)
+{
+    // Copied before the first picture was queued (the queue orders it).
+    const StreamParams &in = pass_.pictureParams;
+    const AVCodec *codec = in.params ? avcodec_find_decoder(in.params->codec_id) : nullptr;
+    decoder_ = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!decoder_ || avcodec_parameters_to_context(decoder_, in.params) < 0) {
+        error = "no decoder for the title's pictures";
+        return false;
+    }
+    decoder_->pkt_timebase = in.timeBase;
+    // Next to a cheap encoder, decoding is the longest stage: give it slice threads.
+    decoder_->thread_count = PictureDecoderThreads(pass_.request.info.encoder);
+    decoder_->thread_type = FF_THREAD_SLICE;
+    int rc = avcodec_open2(decoder_, codec, nullptr);
+    if (rc < 0) {
+        error = "cannot open the picture decoder: " + AvError(rc);
+        return false;
+    }
+    return true;
+}
+
+bool PictureStage::Receive(std::string &error)
+{
+    for (;;) {
+        int rc = avcodec_receive_frame(decoder_, frame_.get());
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return true;
+        if (rc < 0) {
+            ConvertLog(1, "skipping a damaged picture: %s", AvError(rc).c_str());
+            return true;
+        }
+        av_frame_unref(last_.get());
+        av_frame_ref(last_.get(), frame_.get());
+        const bool ok = HandleFrame(frame_.get(), error);
+        av_frame_unref(frame_.get());
+        if (!ok)
+            return false;
+    }
+}
+
+// The pictures are missing up to `until`: the chain gets the last one again
+// at that time, and its frame-rate step fills the gap with it.
+bool PictureStage::Hold(int64_t until, std::string &error)
+{
+    if (!last_->data[0] || (lastPts_ != AV_NOPTS_VALUE && until <= lastPts_))
+        return true;
+    FramePtr copy(av_frame_clone(last_.get()));
+    if (!copy) {
+        error = "out of memory";
+        return false;
+    }
+    copy->best_effort_timestamp = until;
+    return HandleFrame(copy.get(), error);
+}
+
+bool PictureStage::HandleFrame(AVFrame *f, std::string &error)
+{
+    int64_t pts = f->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        pts = lastPts_ == AV_NOPTS_VALUE ? 0 : lastPts_ + frameTicks_;
+    if (pts < 0 || (lastPts_ != AV_NOPTS_VALUE && pts <= lastPts_))
+        return true;   // before the first picture, or out of order after damage
+    lastPts_ = pts;
+    f->pts = pts;
+    const JobRequest &request = pass_.request;
+    const auto &subs = pass_.subtitles.At(pts);
+    if (!subs.empty() && av_frame_make_writable(f) >= 0 && f->format == AV_PIX_FMT_YUV420P)
+        for (const Subpicture &sp : subs)
+            BlendSubpicture(f, sp, request.settings.subtitleX, request.settings.subtitleY);
+    char format[160];
+    std::snprintf(format, sizeof format, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
+                  f->width, f->height, f->format, f->sample_aspect_ratio.num > 0 ? f->sample_aspect_ratio.num : 1,
+                  f->sample_aspect_ratio.den > 0 ? f->sample_aspect_ratio.den : 1);
+    if (graphFormat_ != format) {
+        if (graph_.Ready()) {
+            graph_.Close(pts);
+            if (!PullFiltered(error))
+                return false;
+        }
+        SourceInfo source = request.source;
+        source.video.width = f->width;
+        source.video.height = f->height;
+        if (!graph_.Init(true, format, VideoChain(request.info, request.settings, source, request.target), error))
+            return false;
+        graphFormat_ = format;
+    }
+    if (graph_.Push(f) < 0) {
+        error = "the picture filters failed";
+        return false;
+    }
+    return PullFiltered(error);
+}
+
+bool PictureStage::PullFiltered(std::string &error)
+{
+    for (;;) {
+        FramePtr f(av_frame_alloc());
+        if (!f) {
+            error = "out of memory";
+            return false;
+        }
+        int rc = graph_.Pull(f.get());
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return true;
+        if (rc < 0) {
+            error = "the picture filters failed: " + AvError(rc);
+            return false;
+        }
+        if (!pass_.frames.Push(std::move(f)))
+            return false;
+    }
+}
+
+} // namespace dvdc

@@ -1,0 +1,42 @@
+// The picture stage, on a thread of its own: picture packets decoded, the
+// subpictures showing at each picture blended in, the job's filter chain
+// (crop, scale, frame rate) run, and the frames queued for the encoder.
+#pragma once
+
+#include "convert_filters.h"
+#include "convert_pass.h"
+
+#include <string>
+
+namespace dvdc {
+
+class PictureStage {
+public:
+    explicit PictureStage(PassContext &pass);
+    ~PictureStage();
+    PictureStage(const PictureStage &) = delete;
+    PictureStage &operator=(const PictureStage &) = delete;
+
+    // The thread's loop: until the queue ends or the run stops; closes the
+    // frame queue.
+    void Run();
+
+private:
+    bool Loop(std::string &error);
+    bool OpenDecoder(std::string &error);
+    bool Receive(std::string &error);
+    bool Hold(int64_t until, std::string &error);
+    bool HandleFrame(AVFrame *frame, std::string &error);
+    bool PullFiltered(std::string &error);
+
+    PassContext &pass_;
+    AVCodecContext *decoder_ = nullptr;
+    FilterGraph graph_;
+    std::string graphFormat_;
+    int64_t frameTicks_;                 // one source frame, 90 kHz
+    int64_t lastPts_ = AV_NOPTS_VALUE;   // of the last picture given to the chain
+    FramePtr frame_;                     // being received
+    FramePtr last_;                      // the last decoded picture, for holds
+};
+
+} // namespace dvdc
