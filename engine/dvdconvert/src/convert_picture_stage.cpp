@@ -63,24 +63,10 @@ bool PictureStage::Loop(std::string &error)
 
 bool PictureStage::OpenDecoder(std::string &error)
 {
-    // Copied before the first picture was queued (the queue orders it).
-    const StreamParams &in = pass_.pictureParams;
-    const AVCodec *codec = in.params ? avcodec_find_decoder(in.params->codec_id) : nullptr;
-    decoder_ = codec ? avcodec_alloc_context3(codec) : nullptr;
-    if (!decoder_ || avcodec_parameters_to_context(decoder_, in.params) < 0) {
-        error = "no decoder for the title's pictures";
-        return false;
-    }
-    decoder_->pkt_timebase = in.timeBase;
-    // Next to a cheap encoder, decoding is the longest stage: give it slice threads.
-    decoder_->thread_count = PictureDecoderThreads(pass_.request.info.encoder);
-    decoder_->thread_type = FF_THREAD_SLICE;
-    int rc = avcodec_open2(decoder_, codec, nullptr);
-    if (rc < 0) {
-        error = "cannot open the picture decoder: " + AvError(rc);
-        return false;
-    }
-    return true;
+    // Copied before the first picture was queued (the queue orders it).  Next
+    // to a cheap encoder, decoding is the longest stage: it gets slice threads.
+    decoder_ = pass_.pictureParams.OpenDecoder("picture", PictureDecoderThreads(pass_.request.info.encoder), error);
+    return decoder_ != nullptr;
 }
 
 bool PictureStage::Receive(std::string &error)

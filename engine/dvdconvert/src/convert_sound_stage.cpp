@@ -43,20 +43,8 @@ bool SoundStage::Loop(std::string &error)
 bool SoundStage::OpenDecoder(std::string &error)
 {
     // Copied before the first sound packet was queued (the queue orders it).
-    const StreamParams &in = pass_.soundParams;
-    const AVCodec *codec = in.params ? avcodec_find_decoder(in.params->codec_id) : nullptr;
-    decoder_ = codec ? avcodec_alloc_context3(codec) : nullptr;
-    if (!decoder_ || avcodec_parameters_to_context(decoder_, in.params) < 0) {
-        error = "no decoder for the chosen audio stream";
-        return false;
-    }
-    decoder_->pkt_timebase = in.timeBase;
-    int rc = avcodec_open2(decoder_, codec, nullptr);
-    if (rc < 0) {
-        error = "cannot open the audio decoder: " + AvError(rc);
-        return false;
-    }
-    return true;
+    decoder_ = pass_.soundParams.OpenDecoder("audio", 0, error);
+    return decoder_ != nullptr;
 }
 
 bool SoundStage::Decode(const AVPacket *pkt, std::string &error)
