@@ -49,9 +49,10 @@ void TimestampNormaliser::Apply(int stream, int64_t &pts, int64_t &dts, int64_t 
     } else if (std::llabs(t + s.offset - s.expected) > kMaxJump) {
         // How far the others took the title since this stream's last packet.
         // Between packets of a stream that is there, a packet or two; much
-        // more, and the stream was absent.  Only the others can have moved
-        // it meanwhile, and a stream that travels ahead in the multiplex
-        // started the measure ahead, so its lead stays out of the sum.
+        // more, and the stream was absent.  From where the title was then to
+        // where it is now, so a lead the pictures keep in the multiplex
+        // cancels out; a stream that was itself the furthest when it stopped
+        // comes up short by its lead, which the tolerance below takes.
         const int64_t wentOn = title_ - s.titleAtLast;
         const bool absent = wentOn > kMaxJump / 2;
         // The gap is real when this stream moved on as far as the others,
