@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -34,6 +35,60 @@ std::vector<int64_t> Steady(int64_t start, int count, int64_t step)
         v.push_back(start + i * step);
     return v;
 }
+
+// One stream of a title: the times its packets really belong at (which fix
+// their place in the multiplex) and the times they carry.
+struct Track {
+    std::vector<int64_t> at, times;
+    Track(int64_t from, int64_t to, int64_t step)
+    {
+        for (int64_t t = from; t < to; t += step)
+            at.push_back(t);
+        times = at;
+    }
+    // No packets belonging in [from, to).
+    Track &Absent(int64_t from, int64_t to)
+    {
+        for (size_t i = at.size(); i-- > 0;)
+            if (at[i] >= from && at[i] < to) {
+                at.erase(at.begin() + long(i));
+                times.erase(times.begin() + long(i));
+            }
+        return *this;
+    }
+    // The packets belonging at or after `from` carry times `by` off.
+    Track &Shift(int64_t from, int64_t by)
+    {
+        for (size_t i = 0; i < at.size(); ++i)
+            if (at[i] >= from)
+                times[i] += by;
+        return *this;
+    }
+};
+
+struct Muxed {
+    std::vector<int64_t> video, sound;
+};
+
+// Interleaves pictures and sound as a program stream does, the pictures
+// `lead` ahead of the sound of the same time, and normalises them.
+Muxed FeedMuxed(TimestampNormaliser &n, const Track &video, const Track &sound, int64_t lead)
+{
+    Muxed out;
+    size_t v = 0, a = 0;
+    while (v < video.at.size() || a < sound.at.size()) {
+        const bool picture =
+            a == sound.at.size() || (v < video.at.size() && video.at[v] - lead <= sound.at[a]);
+        int64_t pts = picture ? video.times[v++] : sound.times[a++], dts = kNone;
+        n.Apply(picture ? kVideo : kAudio, pts, dts, picture ? kFrame : kSound);
+        (picture ? out.video : out.sound).push_back(pts);
+    }
+    return out;
+}
+
+constexpr int64_t kSecond = 90000;
+// How far pictures travel ahead of their sound in the cases below.
+const int64_t kLeads[] = {0, kSecond * 9 / 10};
 
 // Each output time is one step after the one before.
 void ExpectSteady(const std::vector<int64_t> &out, int64_t step, int64_t slack = 0)
@@ -93,23 +148,113 @@ TEST(Timeline, TheWrapAt33BitsIsNoJump)
 
 TEST(Timeline, BothStreamsDamagedAtOnceStayTogether)
 {
-    TimestampNormaliser n;
-    std::vector<int64_t> video, sound;
-    // Interleaved like a program stream: a picture, then its sound.
-    const int64_t jump = int64_t(3600) * 90000;
-    for (int i = 0; i < 90; ++i) {
-        int64_t vp = i * kFrame + (i >= 45 ? jump : 0), vd = kNone;
-        n.Apply(kVideo, vp, vd, kFrame);
-        video.push_back(vp);
-        int64_t sp = i * kFrame + 600 + (i >= 45 ? jump : 0), sd = kNone;
-        n.Apply(kAudio, sp, sd, kFrame);
-        sound.push_back(sp);
+    // An unmarked restart of the whole title's clock.  The small ones are
+    // where a stream that has not jumped yet could pass for a confirmation.
+    for (const int64_t jump : {int64_t(3600) * 90000, int64_t(14) * 9000, -int64_t(14) * 9000}) {
+        SCOPED_TRACE(jump);
+        TimestampNormaliser n;
+        std::vector<int64_t> video, sound;
+        // Interleaved like a program stream: a picture, then its sound.
+        for (int i = 0; i < 90; ++i) {
+            int64_t vp = i * kFrame + (i >= 45 ? jump : 0), vd = kNone;
+            n.Apply(kVideo, vp, vd, kFrame);
+            video.push_back(vp);
+            int64_t sp = i * kFrame + 600 + (i >= 45 ? jump : 0), sd = kNone;
+            n.Apply(kAudio, sp, sd, kFrame);
+            sound.push_back(sp);
+        }
+        ExpectSteady(video, kFrame);
+        ExpectSteady(sound, kFrame);
+        // Sound stays where it was against the pictures after the damage.
+        EXPECT_EQ(sound.back() - video.back(), 600);
+        EXPECT_EQ(n.Rebased(), 2);
     }
-    ExpectSteady(video, kFrame);
-    ExpectSteady(sound, kFrame);
-    // Sound stays where it was against the pictures after the damage.
-    EXPECT_EQ(sound.back() - video.back(), 600);
-    EXPECT_EQ(n.Rebased(), 2);
+}
+
+TEST(Timeline, AStreamAbsentForAWhileComesBackInPlace)
+{
+    // Five seconds without sound, then without pictures, while the other
+    // stream goes on: the gap is the disc's, the times are right.
+    for (const int64_t lead : kLeads) {
+        SCOPED_TRACE(lead);
+        {
+            TimestampNormaliser n;
+            const Track video(kSecond, 20 * kSecond, kFrame);
+            const Track sound = Track(kSecond, 20 * kSecond, kSound).Absent(8 * kSecond, 13 * kSecond);
+            const auto out = FeedMuxed(n, video, sound, lead);
+            EXPECT_EQ(out.sound, sound.times);
+            EXPECT_EQ(out.video, video.times);
+            EXPECT_EQ(n.Rebased(), 0);
+        }
+        {
+            TimestampNormaliser n;
+            const Track video = Track(kSecond, 20 * kSecond, kFrame).Absent(8 * kSecond, 13 * kSecond);
+            const Track sound(kSecond, 20 * kSecond, kSound);
+            const auto out = FeedMuxed(n, video, sound, lead);
+            EXPECT_EQ(out.video, video.times);
+            EXPECT_EQ(out.sound, sound.times);
+            EXPECT_EQ(n.Rebased(), 0);
+        }
+    }
+}
+
+TEST(Timeline, AStreamBackFromAbsenceOnAWrongClockIsRebasedOntoTheOthers)
+{
+    for (const int64_t lead : kLeads) {
+        SCOPED_TRACE(lead);
+        // The sound comes back 600 s off...
+        TimestampNormaliser n;
+        const Track video(kSecond, 20 * kSecond, kFrame);
+        const Track sound =
+            Track(kSecond, 20 * kSecond, kSound).Absent(8 * kSecond, 13 * kSecond).Shift(13 * kSecond, 600 * kSecond);
+        const auto out = FeedMuxed(n, video, sound, lead);
+        EXPECT_EQ(out.video, video.times);
+        EXPECT_EQ(n.Rebased(), 1);
+        // ...and lands where it belongs, not where it stopped.
+        const size_t back = size_t(std::lower_bound(sound.at.begin(), sound.at.end(), 13 * kSecond) - sound.at.begin());
+        ASSERT_LT(back, sound.at.size());
+        for (size_t i = back; i < out.sound.size(); ++i)
+            ASSERT_NEAR(double(out.sound[i]), double(sound.at[i]), double(kFrame)) << "at sound packet " << i;
+
+        // The whole title's clock restarts unmarked while the sound is away:
+        // the pictures are rebased, and the sound follows them.
+        TimestampNormaliser m;
+        const Track restarted = Track(kSecond, 20 * kSecond, kFrame).Shift(10 * kSecond, -40 * kSecond);
+        const Track quiet =
+            Track(kSecond, 20 * kSecond, kSound).Absent(8 * kSecond, 13 * kSecond).Shift(10 * kSecond, -40 * kSecond);
+        const auto both = FeedMuxed(m, restarted, quiet, lead);
+        ExpectSteady(both.video, kFrame);
+        for (size_t i = 0; i < both.sound.size(); ++i)
+            ASSERT_NEAR(double(both.sound[i]), double(quiet.at[i]), double(kFrame)) << "at sound packet " << i;
+    }
+}
+
+TEST(Timeline, AStreamsFirstTimeIsHeldAgainstTheOthers)
+{
+    for (const int64_t lead : kLeads) {
+        SCOPED_TRACE(lead);
+        const Track video(kSecond, 20 * kSecond, kFrame);
+        {
+            // Sound that starts late starts on the title's time.
+            TimestampNormaliser n;
+            const Track sound(6 * kSecond, 20 * kSecond, kSound);
+            EXPECT_EQ(FeedMuxed(n, video, sound, lead).sound, sound.times);
+            EXPECT_EQ(n.Rebased(), 0);
+        }
+        for (const bool onlyTheFirst : {true, false}) {
+            // Its first time damaged, or all of it on a clock of its own.
+            SCOPED_TRACE(onlyTheFirst);
+            TimestampNormaliser n;
+            Track sound(6 * kSecond, 20 * kSecond, kSound);
+            sound.Shift(6 * kSecond, 600 * kSecond);
+            if (onlyTheFirst)
+                sound.Shift(6 * kSecond + 1, -600 * kSecond);
+            const auto out = FeedMuxed(n, video, sound, lead);
+            for (size_t i = 0; i < out.sound.size(); ++i)
+                ASSERT_NEAR(double(out.sound[i]), double(sound.at[i]), double(lead + kFrame)) << "at sound packet " << i;
+            ExpectSteady(out.sound, kSound, lead + kFrame);
+        }
+    }
 }
 
 TEST(Timeline, DecodeTimesLeadAndPresentationMovesWithThem)

@@ -22,6 +22,8 @@ namespace dvdc {
 
 namespace {
 
+// Silence is written in pieces of this many samples.
+constexpr int kSilenceChunk = 4096;
 
 } // namespace
 
@@ -169,6 +171,26 @@ bool OutputFile::SendAudioFrameLocked(AVFrame *frame, std::string &error)
     }
 }
 
+// Puts the owed silence into the fifo as far as the cap leaves room.
+bool OutputFile::PayOwedSilenceLocked(std::string &error)
+{
+    const int64_t cap = int64_t(kMaxAudioAheadSeconds) * audio_->sample_rate;
+    static const float zeros[kSilenceChunk] = {};
+    void *planes[2] = {const_cast<float *>(zeros), const_cast<float *>(zeros)};
+    while (audioOwed_ > 0) {
+        const int n = int(std::min<int64_t>({audioOwed_, cap - av_audio_fifo_size(fifo_), kSilenceChunk}));
+        if (n <= 0)
+            return true;
+        if (av_audio_fifo_write(fifo_, planes, n) < n) {
+            error = "out of memory";
+            return false;
+        }
+        audioOwed_ -= n;
+    }
+    droppingAudio_ = false;
+    return true;
+}
+
 // Encodes whole frames from the fifo.  While a job runs the sound is not
 // encoded past the pictures already encoded, so a stop at any moment can
 // still cut it to the picture.
@@ -177,7 +199,11 @@ bool OutputFile::EncodeAudioLocked(bool jobEnded, std::string &error)
     const int frameSize = audio_->frame_size;
     const int64_t videoSamples =
         av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
-    while (av_audio_fifo_size(fifo_) >= frameSize && (jobEnded || audioEncoded_ + frameSize <= videoSamples)) {
+    for (;;) {
+        if (!PayOwedSilenceLocked(error))
+            return false;
+        if (av_audio_fifo_size(fifo_) < frameSize || (!jobEnded && audioEncoded_ + frameSize > videoSamples))
+            return true;
         AVFrame *f = av_frame_alloc();
         f->nb_samples = frameSize;
         f->format = AV_SAMPLE_FMT_FLTP;
@@ -196,18 +222,34 @@ bool OutputFile::EncodeAudioLocked(bool jobEnded, std::string &error)
         if (!ok)
             return false;
     }
-    return true;
 }
 
+// While the pictures lag, the fifo holds at most kMaxAudioAheadSeconds of
+// sound.  What does not fit is dropped, the newest first, and owed as
+// silence: sound that comes later goes in after that silence, so it keeps
+// its time against the pictures instead of moving up into the hole.  The
+// file then has a silent stretch where the sound was too far ahead.
 bool OutputFile::PushAudio(const AVFrame *frame, std::string &error)
 {
     std::lock_guard<std::mutex> lock(audioMutex_);
-    if (av_audio_fifo_write(fifo_, reinterpret_cast<void **>(const_cast<uint8_t **>(frame->extended_data)), frame->nb_samples) <
-        frame->nb_samples) {
+    // Pictures encoded since the last call make room first.
+    if (!EncodeAudioLocked(false, error))
+        return false;
+    const int64_t cap = int64_t(kMaxAudioAheadSeconds) * audio_->sample_rate;
+    const int n = frame->nb_samples;
+    const int fit = audioOwed_ > 0 ? 0 : int(std::clamp<int64_t>(cap - av_audio_fifo_size(fifo_), 0, n));
+    if (av_audio_fifo_write(fifo_, reinterpret_cast<void **>(const_cast<uint8_t **>(frame->extended_data)), fit) < fit) {
         error = "out of memory";
         return false;
     }
-    audioQueued_ += frame->nb_samples;
+    if (fit < n) {
+        if (!droppingAudio_)
+            ConvertLog(1, "%s: the sound is %d s ahead of the pictures; dropping sound, silence in its place",
+                       path_.c_str(), kMaxAudioAheadSeconds);
+        droppingAudio_ = true;
+        audioOwed_ += n - fit;
+    }
+    audioQueued_ += n;
     return EncodeAudioLocked(false, error);
 }
 
@@ -229,14 +271,9 @@ bool OutputFile::PadAudioToVideo(std::string &error)
     const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
     if (audioQueued_ >= target)
         return true;
-    const int missing = int(target - audioQueued_);
-    std::vector<float> zeros(size_t(missing), 0.0f);
-    void *planes[2] = {zeros.data(), zeros.data()};
-    if (av_audio_fifo_write(fifo_, planes, missing) < missing) {
-        error = "out of memory";
-        return false;
-    }
-    audioQueued_ += missing;
+    // Owed rather than written: the fifo takes it as it is encoded.
+    audioOwed_ += target - audioQueued_;
+    audioQueued_ = target;
     return EncodeAudioLocked(false, error);
 }
 
@@ -256,7 +293,14 @@ bool OutputFile::EndVideo(std::string &error)
         return false;
     std::lock_guard<std::mutex> lock(audioMutex_);
     const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
-    const int64_t excess = audioQueued_ - target;
+    int64_t excess = audioQueued_ - target;
+    if (excess > 0) {
+        // The owed silence is the newest: it goes first.
+        const int64_t owed = std::min(excess, audioOwed_);
+        audioOwed_ -= owed;
+        audioQueued_ -= owed;
+        excess -= owed;
+    }
     if (excess > 0) {
         // Sound running past the picture is cut so the next job starts in step.
         const int have = av_audio_fifo_size(fifo_);

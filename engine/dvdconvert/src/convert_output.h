@@ -22,6 +22,10 @@ namespace dvdc {
 
 class OutputFile {
 public:
+    // Sound held for pictures not yet encoded, in seconds at the file's
+    // rate; what comes on top is dropped (PushAudio).
+    static constexpr int kMaxAudioAheadSeconds = 30;
+
     // Opens the file and writes its header.  `video` is the first job's
     // opened video encoder (the file borrows its parameters; the caller
     // hands it over with SetVideoEncoder).
@@ -69,6 +73,7 @@ private:
     OutputFile() = default;
     bool DrainVideo(std::string &error);
     bool EncodeAudioLocked(bool flushAll, std::string &error);
+    bool PayOwedSilenceLocked(std::string &error);
     bool SendAudioFrameLocked(AVFrame *frame, std::string &error);
     bool WritePacketLocked(AVPacket *pkt, AVCodecContext *enc, int streamIndex, std::string &error);
 
@@ -84,6 +89,10 @@ private:
     std::atomic<int64_t> frames_{0};   // video frames in the file
     int64_t audioQueued_ = 0;     // samples handed to the fifo since the start
     int64_t audioEncoded_ = 0;    // samples given to the encoder
+    // Silence that belongs after the fifo's sound and before any sound still
+    // to come: dropped sound, padding.  Counted in audioQueued_.
+    int64_t audioOwed_ = 0;
+    bool droppingAudio_ = false;  // within a stretch of dropped sound (logged once)
     bool headerWritten_ = false;
     bool created_ = false;        // the file exists on disk because of us
 

@@ -26,12 +26,45 @@ void TimestampNormaliser::Apply(int stream, int64_t &pts, int64_t &dts, int64_t 
             s.wrap -= kWrap;
             t -= kWrap;
         }
+    } else if (title_ != kNoTime) {
+        // A stream that starts late starts on the wrap the others are on.
+        while (t - title_ > kWrap / 2) {
+            s.wrap -= kWrap;
+            t -= kWrap;
+        }
+        while (t - title_ < -kWrap / 2) {
+            s.wrap += kWrap;
+            t += kWrap;
+        }
     }
     const int64_t step = duration > 0 ? duration : s.lastDuration;
-    if (s.expected != kNoTime && std::llabs(t + s.offset - s.expected) > kMaxJump) {
-        // Lined up with where the stream would have gone on.
-        s.offset = s.expected - t;
-        ++rebased_;
+    if (s.expected == kNoTime) {
+        // A first time far from where the others are is damaged (or on a
+        // clock of its own): it starts where the title is.  Without another
+        // stream nothing can tell.
+        if (title_ != kNoTime && std::llabs(t - title_) > kMaxJump + kMuxLead) {
+            s.offset = title_ - t;
+            ++rebased_;
+        }
+    } else if (std::llabs(t + s.offset - s.expected) > kMaxJump) {
+        // How far the others took the title since this stream's last packet.
+        // Between packets of a stream that is there, a packet or two; much
+        // more, and the stream was absent.  From where the title was then to
+        // where it is now, so a lead the pictures keep in the multiplex
+        // cancels out; a stream that was itself the furthest when it stopped
+        // comes up short by its lead, which the tolerance below takes.
+        const int64_t wentOn = title_ - s.titleAtLast;
+        const bool absent = wentOn > kMaxJump / 2;
+        // The gap is real when this stream moved on as far as the others,
+        // give or take a change in the lead and a packet.
+        const bool confirmed =
+            absent && std::llabs(t + s.offset - s.lastTime - wentOn) <= kMuxLead + kMaxJump / 2;
+        if (!confirmed) {
+            // Lined up with where the stream would have gone on; after an
+            // absence, that is as far on as the others went.
+            s.offset = (absent ? s.lastTime + wentOn : s.expected) - t;
+            ++rebased_;
+        }
     }
     const int64_t delta = s.offset + (t - raw);
     if (pts != kNoTime)
@@ -41,6 +74,9 @@ void TimestampNormaliser::Apply(int stream, int64_t &pts, int64_t &dts, int64_t 
     s.lastRaw = t;
     s.lastDuration = step;
     s.expected = std::max(s.expected == kNoTime ? INT64_MIN : s.expected, t + s.offset + step);
+    s.lastTime = t + s.offset;
+    title_ = std::max(title_ == kNoTime ? INT64_MIN : title_, s.lastTime);
+    s.titleAtLast = title_;
 }
 
 } // namespace dvdc
