@@ -100,10 +100,11 @@ int ShiftAllTimesFrom(std::vector<uint8_t> &d, size_t from, int64_t delta)
 std::string MakeBeatSource(const std::string &dir, const BeatSource &s)
 {
     std::ostringstream gap, path, cmd;
-    gap << "between(t\\," << kGapFrom << "\\," << kGapTo << ")";
-    path << dir << "/beats_" << (s.gap.empty() ? "whole" : s.gap) << "_" << s.soundSeconds << ".vob";
+    gap << "between(t\\," << s.gapFrom << "\\," << s.gapTo << ")";
+    path << dir << "/beats_" << (s.gap.empty() ? "whole" : s.gap) << "_" << s.soundSeconds << "_" << s.seconds << "_"
+         << s.gapFrom << "_" << s.gapTo << ".vob";
     // Sound in AC3-sized frames, so leaving frames out leaves no partial one.
-    cmd << "ffmpeg -v error -y -f lavfi -i \"color=c=0x202020:s=720x480:r=30000/1001:d=10,"
+    cmd << "ffmpeg -v error -y -f lavfi -i \"color=c=0x202020:s=720x480:r=30000/1001:d=" << s.seconds << ","
         << "drawbox=c=white:t=fill:enable='lt(mod(n\\,30)\\,2)'"
         << (s.gap == "video" ? ",select='not(" + gap.str() + ")'" : "") << "\""
         << " -f lavfi -i \"aevalsrc='if(lt(mod(t\\," << kBeatSeconds << ")\\,0.3)\\,0.5*sin(2*PI*440*t)\\,0)'"

@@ -30,6 +30,8 @@ int ShiftAllTimesFrom(std::vector<uint8_t> &data, size_t from, int64_t delta);
 struct BeatSource {
     std::string gap;   // "", "video" or "audio"
     double soundSeconds = 10;
+    double seconds = 10;                          // the title's length
+    double gapFrom = 3.5, gapTo = 6.5;            // kGapFrom, kGapTo
 };
 std::string MakeBeatSource(const std::string &dir, const BeatSource &spec);
 constexpr double kBeatSeconds = 30 * 1001 / 30000.0;

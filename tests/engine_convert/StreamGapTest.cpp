@@ -96,6 +96,28 @@ TEST_F(StreamGaps, PicturesMissingForAStretchHoldTheLastOneAndTheSoundStaysInPla
     EXPECT_LT(ct::MeanRgb(held, 64, 0, 0, 64, 48).g, 80);
 }
 
+// Pictures missing for longer than the output keeps sound waiting for them:
+// the last picture is held as the sound goes on, so none of the sound in the
+// gap is lost (were it left waiting, the sound past the buffer's cap would be
+// dropped).
+TEST_F(StreamGaps, PicturesMissingForLongerThanTheSoundCanWaitKeepAllTheSound)
+{
+    ct::BeatSource source{"video", 46};
+    source.seconds = 46;
+    source.gapTo = 43.5;
+    const std::string input = ct::MakeBeatSource(dir, source);
+    ASSERT_FALSE(input.empty());
+    const std::string path = Convert(input, "long-picture-gap");
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_NEAR(ct::Duration(path), 46.0, 0.1);
+    const auto flashes = ct::FlashStarts(path);
+    ASSERT_FALSE(flashes.empty());
+    std::set<int> all;
+    for (int beat = 0; beat * ct::kBeatSeconds < 45.9; ++beat)
+        all.insert(beat);
+    ExpectOnBeats(ct::ToneStarts(path), flashes[0], all, "tones");
+}
+
 TEST_F(StreamGaps, SoundEndingEarlyLeavesThePicturesLengthWithSilenceAtTheEnd)
 {
     const std::string input = ct::MakeBeatSource(dir, {"", 7});

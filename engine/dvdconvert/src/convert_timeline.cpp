@@ -57,8 +57,12 @@ void TimestampNormaliser::Apply(int stream, int64_t &pts, int64_t &dts, int64_t 
         const bool absent = wentOn > kMaxJump / 2;
         // The gap is real when this stream moved on as far as the others,
         // give or take a change in the lead and a packet.
-        const bool confirmed =
-            absent && std::llabs(t + s.offset - s.lastTime - wentOn) <= kMuxLead + kMaxJump / 2;
+        // Or, forward, it comes back where the title is now (a packet let out
+        // late before the gap makes the first measure come up short).
+        const int64_t now = t + s.offset;
+        const int64_t tolerance = kMuxLead + kMaxJump / 2;
+        const bool confirmed = absent && (std::llabs(now - s.lastTime - wentOn) <= tolerance ||
+                                          (now > s.expected && std::llabs(now - title_) <= tolerance));
         if (!confirmed) {
             // Lined up with where the stream would have gone on; after an
             // absence, that is as far on as the others went.
@@ -76,7 +80,10 @@ void TimestampNormaliser::Apply(int stream, int64_t &pts, int64_t &dts, int64_t 
     s.expected = std::max(s.expected == kNoTime ? INT64_MIN : s.expected, t + s.offset + step);
     s.lastTime = t + s.offset;
     title_ = std::max(title_ == kNoTime ? INT64_MIN : title_, s.lastTime);
-    s.titleAtLast = title_;
+    // A packet the multiplexer let out late (the last before a gap often is)
+    // arrives when the title is already far on: what the title reached
+    // counts from no further than a lead past the packet's own time.
+    s.titleAtLast = std::min(title_, s.lastTime + kMuxLead);
 }
 
 } // namespace dvdc
