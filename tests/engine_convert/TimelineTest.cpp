@@ -36,15 +36,16 @@ std::vector<int64_t> Steady(int64_t start, int count, int64_t step)
     return v;
 }
 
-// One stream of a title: the times its packets really belong at (which fix
-// their place in the multiplex) and the times they carry.
+// One stream of a title: the times its packets really belong at, their
+// place in the multiplex (as a time; normally the same) and the times they
+// carry.
 struct Track {
-    std::vector<int64_t> at, times;
+    std::vector<int64_t> at, mux, times;
     Track(int64_t from, int64_t to, int64_t step)
     {
         for (int64_t t = from; t < to; t += step)
             at.push_back(t);
-        times = at;
+        times = mux = at;
     }
     // No packets belonging in [from, to).
     Track &Absent(int64_t from, int64_t to)
@@ -52,8 +53,17 @@ struct Track {
         for (size_t i = at.size(); i-- > 0;)
             if (at[i] >= from && at[i] < to) {
                 at.erase(at.begin() + long(i));
+                mux.erase(mux.begin() + long(i));
                 times.erase(times.begin() + long(i));
             }
+        return *this;
+    }
+    // The last packet before `gap` is multiplexed `by` later than its time.
+    Track &LetOutLate(int64_t gap, int64_t by)
+    {
+        const size_t i = size_t(std::lower_bound(at.begin(), at.end(), gap) - at.begin());
+        if (i > 0)
+            mux[i - 1] += by;
         return *this;
     }
     // The packets belonging at or after `from` carry times `by` off.
@@ -78,7 +88,7 @@ Muxed FeedMuxed(TimestampNormaliser &n, const Track &video, const Track &sound, 
     size_t v = 0, a = 0;
     while (v < video.at.size() || a < sound.at.size()) {
         const bool picture =
-            a == sound.at.size() || (v < video.at.size() && video.at[v] - lead <= sound.at[a]);
+            a == sound.at.size() || (v < video.at.size() && video.mux[v] - lead <= sound.mux[a]);
         int64_t pts = picture ? video.times[v++] : sound.times[a++], dts = kNone;
         n.Apply(picture ? kVideo : kAudio, pts, dts, picture ? kFrame : kSound);
         (picture ? out.video : out.sound).push_back(pts);
@@ -193,6 +203,34 @@ TEST(Timeline, AStreamAbsentForAWhileComesBackInPlace)
             const auto out = FeedMuxed(n, video, sound, lead);
             EXPECT_EQ(out.video, video.times);
             EXPECT_EQ(out.sound, sound.times);
+            EXPECT_EQ(n.Rebased(), 0);
+        }
+    }
+}
+
+TEST(Timeline, AGapAfterAPacketLetOutLateIsStillTheDiscs)
+{
+    // The multiplexer often lets the last packet before a gap out late, when
+    // the other stream is already seconds on; the stream's return must not
+    // look like a jump from there.
+    for (const int64_t lead : kLeads) {
+        SCOPED_TRACE(lead);
+        {
+            TimestampNormaliser n;
+            const Track video(kSecond, 12 * kSecond, kFrame);
+            const Track sound =
+                Track(kSecond, 12 * kSecond, kSound).Absent(4 * kSecond, 7 * kSecond).LetOutLate(4 * kSecond, 28 * kSecond / 10);
+            const auto out = FeedMuxed(n, video, sound, lead);
+            EXPECT_EQ(out.sound, sound.times);
+            EXPECT_EQ(n.Rebased(), 0);
+        }
+        {
+            TimestampNormaliser n;
+            const Track video =
+                Track(kSecond, 12 * kSecond, kFrame).Absent(4 * kSecond, 7 * kSecond).LetOutLate(4 * kSecond, 28 * kSecond / 10);
+            const Track sound(kSecond, 12 * kSecond, kSound);
+            const auto out = FeedMuxed(n, video, sound, lead);
+            EXPECT_EQ(out.video, video.times);
             EXPECT_EQ(n.Rebased(), 0);
         }
     }
