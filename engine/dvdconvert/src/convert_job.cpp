@@ -332,7 +332,7 @@ struct Job::Pass {
     {
         int rc = avcodec_send_packet(audioDec, pkt);
         if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) {
-            ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
+            Log(2, "skipping damaged sound: %s", AvError(rc).c_str());
             return true;
         }
         FramePtr frame(av_frame_alloc());
@@ -341,7 +341,7 @@ struct Job::Pass {
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
                 return true;
             if (rc < 0) {
-                ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
+                Log(2, "skipping damaged sound: %s", AvError(rc).c_str());
                 return true;
             }
             int64_t pts = frame->best_effort_timestamp;
@@ -383,7 +383,7 @@ struct Job::Pass {
             int rc = avcodec_open2(subDec, codec, &opts);
             av_dict_free(&opts);
             if (rc < 0) {
-                ConvertLog(1, "cannot open the subpicture decoder: %s", AvError(rc).c_str());
+                Log(1, "cannot open the subpicture decoder: %s", AvError(rc).c_str());
                 avcodec_free_context(&subDec);
                 return false;
             }
@@ -439,7 +439,7 @@ struct Job::Pass {
             if (rc == AVERROR_EOF || rc == AVERROR_EXIT)
                 break;
             if (rc < 0) {
-                ConvertLog(1, "skipping unreadable data: %s", AvError(rc).c_str());
+                Log(1, "skipping unreadable data: %s", AvError(rc).c_str());
                 if (avio_feof(demux->pb))
                     break;
                 continue;
@@ -460,11 +460,11 @@ struct Job::Pass {
             const int rebasedBefore = timeline.Rebased();
             timeline.Apply(index, pkt->pts, pkt->dts, pkt->duration);
             if (timeline.Rebased() != rebasedBefore)
-                ConvertLog(1, "stream %d: a timestamp jump at %lld rebased", index, (long long)pkt->pts);
+                Log(1, "stream %d: a timestamp jump at %lld rebased", index, (long long)pkt->pts);
             if (zero == AV_NOPTS_VALUE) {
                 if (index == videoStream && (pkt->flags & AV_PKT_FLAG_KEY) && pkt->pts != AV_NOPTS_VALUE) {
                     zero = pkt->pts;
-                    ConvertLog(3, "time zero at %lld, %zu earlier packets", (long long)zero, early.size());
+                    Log(3, "time zero at %lld, %zu earlier packets", (long long)zero, early.size());
                 } else if (index != videoStream && early.size() < kEarlyPackets) {
                     early.emplace_back(av_packet_clone(pkt.get()));
                     av_packet_unref(pkt.get());
@@ -665,7 +665,7 @@ struct Job::Pass {
                 if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
                     return true;
                 if (rc < 0) {
-                    ConvertLog(1, "skipping a damaged picture: %s", AvError(rc).c_str());
+                    Log(1, "skipping a damaged picture: %s", AvError(rc).c_str());
                     return true;
                 }
                 bool r = handleFrame(frame.get());
@@ -701,7 +701,7 @@ struct Job::Pass {
             }
             int rc = avcodec_send_packet(dec, pkt.get());
             if (rc < 0 && rc != AVERROR(EAGAIN))
-                ConvertLog(1, "skipping a damaged picture: %s", AvError(rc).c_str());
+                Log(1, "skipping a damaged picture: %s", AvError(rc).c_str());
             ok = receive();
         }
         if (ok && dec && !job.run_.Aborted()) {
@@ -983,7 +983,7 @@ void Job::Run()
                 std::string reason;
                 if (!StatsAllowBitrate(stats, request_.settings.videoKbps, request_.target.rateNum,
                                        request_.target.rateDen, reason)) {
-                    ConvertLog(1, "%s; encoding in one pass instead", reason.c_str());
+                    Log(1, "%s; encoding in one pass instead", reason.c_str());
                     second = false;
                 }
             }
@@ -1003,7 +1003,7 @@ void Job::Run()
     if (!ok) {
         if (error.empty())
             error = "the conversion stopped";
-        ConvertLog(0, "conversion of title %d to %s failed: %s", request_.info.title + 1, request_.path.c_str(),
+        Log(0, "conversion of title %d to %s failed: %s", request_.info.title + 1, request_.path.c_str(),
             error.c_str());
         if (file_ && createdFile_) {
             file_->Discard();
