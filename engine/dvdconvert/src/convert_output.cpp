@@ -211,18 +211,6 @@ bool OutputFile::PushAudio(const AVFrame *frame, std::string &error)
     return EncodeAudioLocked(false, error);
 }
 
-int64_t OutputFile::AudioSamplesQueued() const
-{
-    std::lock_guard<std::mutex> lock(audioMutex_);
-    return audioQueued_;
-}
-
-int64_t OutputFile::BytesWritten() const
-{
-    std::lock_guard<std::mutex> lock(muxMutex_);
-    return fmt_ && fmt_->pb ? avio_tell(fmt_->pb) : 0;
-}
-
 bool OutputFile::PadAudioToVideo(std::string &error)
 {
     std::lock_guard<std::mutex> lock(audioMutex_);
