@@ -3,7 +3,7 @@
 // program sends for one job.
 #pragma once
 
-#include "ConvertSupport.h"
+#include "MediaTools.h"
 #include "dvdconvert.h"
 
 #include <atomic>

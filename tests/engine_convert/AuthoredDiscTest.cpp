@@ -1,6 +1,6 @@
 // Each encoder code on the engine's authored test discs: the chosen title,
 // chapters and stream, subpictures and keep-aspect bars, checked with ffprobe.
-#include "ConvertSupport.h"
+#include "MediaTools.h"
 #include "dvdconvert.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // right title, chapters and streams, subpictures, the report contract as the
 // program uses it, refusals and closing mid-job.
 #include "ApiHost.h"
-#include "ConvertSupport.h"
+#include "MediaTools.h"
 #include "dvdconvert.h"
 
 #include <gtest/gtest.h>

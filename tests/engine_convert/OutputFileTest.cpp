@@ -2,6 +2,7 @@
 // lag behind it.
 #include "ConvertSupport.h"
 #include "convert_encoders.h"
+#include "dvdconvert.h"
 #include "convert_log.h"
 #include "convert_output.h"
 
@@ -21,7 +22,7 @@ constexpr int kRate = 48000;
 constexpr int kFps = 5;   // few pictures: the sound is what is looked at
 
 int g_dropWarnings = 0;
-void CountDropWarnings(int level, const char *message)
+void CountDropWarnings(int level, const char *message, void *)
 {
     if (level == 1 && std::strstr(message, "dropping sound"))
         ++g_dropWarnings;
@@ -32,7 +33,7 @@ protected:
     void SetUp() override
     {
         dir = ct::MakeTempDir();
-        dvdc::SetConvertLogSink(&CountDropWarnings);
+        DVDConvert_SetLogHandler(&CountDropWarnings, nullptr);
         g_dropWarnings = 0;
         dvdc::VideoEncoderParams p;
         p.encoder = DC_CODEC_MPEG4;
@@ -63,7 +64,7 @@ protected:
         av_frame_free(&picture);
         av_frame_free(&sound);
         file.reset();
-        dvdc::SetConvertLogSink(nullptr);
+        DVDConvert_SetLogHandler(nullptr, nullptr);
         ct::RemoveTree(dir);
     }
 

@@ -9,6 +9,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 #include <thread>
 
 namespace {
@@ -230,6 +234,36 @@ TEST_F(RunControl, FailuresEndWithOneFailureReportAReasonAndNoFile)
     ASSERT_TRUE(host.WaitEnd(&end));
     EXPECT_EQ(end.progress, -1);
     EXPECT_FALSE(ct::FileExists(dir + "/junk.mp4"));
+}
+
+// The conversion side logs straight to the host's handler (no session or
+// C interface call sets it up), from the job's own thread.
+TEST_F(RunControl, AFailedJobReachesTheHostsLogHandler)
+{
+    struct Collected {
+        std::mutex mutex;
+        std::vector<std::pair<int, std::string>> lines;
+    } log;
+    DVDConvert_SetLogHandler(
+        [](int level, const char *message, void *context) {
+            auto *c = static_cast<Collected *>(context);
+            std::lock_guard lock(c->mutex);
+            c->lines.emplace_back(level, message);
+        },
+        &log);
+    dvdc::ConvertSession session;
+    ct::Host host(session);
+    const std::string missing = dir + "/no/such/folder/out.mp4";
+    ASSERT_TRUE(host.Start(host.Request(ct::SourceSpec{}, missing, ct::DefaultInfo(DC_CODEC_H264))));
+    ct::Host::Seen end{};
+    ASSERT_TRUE(host.WaitEnd(&end));
+    DVDConvert_SetLogHandler(nullptr, nullptr);
+    EXPECT_EQ(end.progress, -1);
+    std::lock_guard lock(log.mutex);
+    bool logged = false;
+    for (const auto &[level, text] : log.lines)
+        logged |= level == 0 && text.find("failed") != std::string::npos && text.find(missing) != std::string::npos;
+    EXPECT_TRUE(logged) << log.lines.size() << " lines";
 }
 
 TEST_F(RunControl, CancelInPassOneOrBetweenMergedJobs)

@@ -2,6 +2,7 @@
 #include "disc.h"
 #include "ifo_catalogue.h"
 #include "instance.h"
+#include "log.h"
 #include "preview.h"
 
 namespace dvdc {

@@ -1,9 +1,9 @@
 // Conversion operations of the C interface: settings, jobs, run control and
 // the host's side of the report queue.
 #include "convert_chain_reader.h"
-#include "convert_log.h"
 #include "convert_session.h"
 #include "instance.h"
+#include "log.h"
 #include "title_reader.h"
 
 #include <algorithm>
@@ -19,16 +19,12 @@ namespace {
 // Enough of the next chapter for a range's last second of sound.
 constexpr int64_t kSoundAfterRange = 2 * 1024 * 1024;
 
-void LogSink(int level, const char *message) { Log(level, "%s", message); }
-
 ConvertSession *Session(Instance *in)
 {
     if (!in)
         return nullptr;
-    if (!in->convert) {
-        SetConvertLogSink(&LogSink);
+    if (!in->convert)
         in->convert.reset(new ConvertSession);
-    }
     return in->convert.get();
 }
 

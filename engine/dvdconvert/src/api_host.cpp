@@ -1,6 +1,7 @@
 // The instance table behind every handle, and pictures.
 #include "instance.h"
 #include "disc.h"
+#include "log.h"
 #include "preview.h"
 
 #include <cstdlib>

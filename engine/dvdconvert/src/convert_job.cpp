@@ -239,7 +239,7 @@ bool Job::ChooseSecondPass()
     if (StatsAllowBitrate(stats, request_.settings.videoKbps, request_.target.rateNum, request_.target.rateDen,
                           reason))
         return true;
-    ConvertLog(1, "%s; encoding in one pass instead", reason.c_str());
+    Log(1, "%s; encoding in one pass instead", reason.c_str());
     return false;
 }
 
@@ -277,7 +277,7 @@ void Job::Run()
     if (!ok) {
         if (error.empty())
             error = "the conversion stopped";
-        ConvertLog(0, "conversion of title %d to %s failed: %s", request_.info.title + 1, request_.path.c_str(),
+        Log(0, "conversion of title %d to %s failed: %s", request_.info.title + 1, request_.path.c_str(),
             error.c_str());
         if (file_ && createdFile_) {
             file_->Discard();

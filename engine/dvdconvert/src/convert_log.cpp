@@ -5,27 +5,16 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-#include <atomic>
+#include <cstdarg>
 #include <cstring>
 #include <mutex>
-#include <cstdarg>
-#include <cstdio>
 
 namespace dvdc {
-
-namespace {
-std::atomic<ConvertLogSink> g_sink{nullptr};
-}
-
-void SetConvertLogSink(ConvertLogSink sink) { g_sink = sink; }
 
 namespace {
 void LibraryLog(void *avcl, int level, const char *format, va_list args)
 {
     if (level > AV_LOG_WARNING)
-        return;
-    ConvertLogSink sink = g_sink.load();
-    if (!sink)
         return;
     char line[1024];
     int prefix = 1;
@@ -34,7 +23,7 @@ void LibraryLog(void *avcl, int level, const char *format, va_list args)
     while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
         line[--n] = '\0';
     if (n > 0)
-        sink(level <= AV_LOG_ERROR ? 1 : 3, line);
+        Log(level <= AV_LOG_ERROR ? 1 : 3, "%s", line);
 }
 } // namespace
 
@@ -42,19 +31,6 @@ void RouteLibraryLog()
 {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_callback(&LibraryLog); });
-}
-
-void ConvertLog(int level, const char *format, ...)
-{
-    ConvertLogSink sink = g_sink.load();
-    if (!sink)
-        return;
-    char text[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    sink(level, text);
 }
 
 std::string AvError(int code)

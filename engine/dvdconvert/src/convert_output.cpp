@@ -244,25 +244,13 @@ bool OutputFile::PushAudio(const AVFrame *frame, std::string &error)
     }
     if (fit < n) {
         if (!droppingAudio_)
-            ConvertLog(1, "%s: the sound is %d s ahead of the pictures; dropping sound, silence in its place",
+            Log(1, "%s: the sound is %d s ahead of the pictures; dropping sound, silence in its place",
                        path_.c_str(), kMaxAudioAheadSeconds);
         droppingAudio_ = true;
         audioOwed_ += n - fit;
     }
     audioQueued_ += n;
     return EncodeAudioLocked(false, error);
-}
-
-int64_t OutputFile::AudioSamplesQueued() const
-{
-    std::lock_guard<std::mutex> lock(audioMutex_);
-    return audioQueued_;
-}
-
-int64_t OutputFile::BytesWritten() const
-{
-    std::lock_guard<std::mutex> lock(muxMutex_);
-    return fmt_ && fmt_->pb ? avio_tell(fmt_->pb) : 0;
 }
 
 bool OutputFile::PadAudioToVideo(std::string &error)

@@ -42,7 +42,6 @@ public:
     // The job's video encoder; the file frees it.  A previous one must have
     // been flushed (EndVideo) first.
     void SetVideoEncoder(AVCodecContext *enc);
-    bool HasVideoEncoder() const { return video_ != nullptr; }
 
     // Encodes one picture at the next frame time of the file.  false with
     // `error` on a write or encoder failure.
@@ -54,7 +53,6 @@ public:
     bool PushAudio(const AVFrame *frame, std::string &error);
     // Silence up to the current video time (used when a job has no sound).
     bool PadAudioToVideo(std::string &error);
-    int64_t AudioSamplesQueued() const;
 
     // End of a job: flushes the job's video encoder, then cuts or pads the
     // audio to the video time so the next job starts in step.
@@ -65,9 +63,6 @@ public:
     // Closes and deletes the file.
     void Discard();
     bool Open() const { return fmt_ != nullptr; }
-
-    // Encoded bytes written so far (progress of CloseFile, tests).
-    int64_t BytesWritten() const;
 
 private:
     OutputFile() = default;

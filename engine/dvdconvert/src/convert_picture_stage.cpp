@@ -44,7 +44,7 @@ bool PictureStage::Loop(std::string &error)
             return false;
         int rc = avcodec_send_packet(decoder_, pkt.get());
         if (rc < 0 && rc != AVERROR(EAGAIN))
-            ConvertLog(1, "skipping a damaged picture: %s", AvError(rc).c_str());
+            Log(1, "skipping a damaged picture: %s", AvError(rc).c_str());
         if (!Receive(error))
             return false;
     }
@@ -76,7 +76,7 @@ bool PictureStage::Receive(std::string &error)
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             return true;
         if (rc < 0) {
-            ConvertLog(1, "skipping a damaged picture: %s", AvError(rc).c_str());
+            Log(1, "skipping a damaged picture: %s", AvError(rc).c_str());
             return true;
         }
         av_frame_unref(last_.get());

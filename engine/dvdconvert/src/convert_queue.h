@@ -108,13 +108,6 @@ public:
         run_.Changed().notify_all();
     }
 
-    // Items left behind by an abort; the owner frees them.
-    std::deque<T> TakeAll()
-    {
-        std::lock_guard<std::mutex> lock(run_.Mutex());
-        return std::exchange(items_, {});
-    }
-
 private:
     RunControl &run_;
     size_t capacity_;

@@ -83,7 +83,7 @@ void ReadingStage::OnTimeline(AVPacket *pkt)
     const int rebasedBefore = timeline_.Rebased();
     timeline_.Apply(pkt->stream_index, pkt->pts, pkt->dts, pkt->duration);
     if (timeline_.Rebased() != rebasedBefore)
-        ConvertLog(1, "stream %d: a timestamp jump at %lld rebased", pkt->stream_index, (long long)pkt->pts);
+        Log(1, "stream %d: a timestamp jump at %lld rebased", pkt->stream_index, (long long)pkt->pts);
 }
 
 bool ReadingStage::Run(std::string &error)
@@ -97,7 +97,7 @@ bool ReadingStage::Run(std::string &error)
         if (rc == AVERROR_EOF || rc == AVERROR_EXIT)
             break;
         if (rc < 0) {
-            ConvertLog(1, "skipping unreadable data: %s", AvError(rc).c_str());
+            Log(1, "skipping unreadable data: %s", AvError(rc).c_str());
             if (avio_feof(demux_->pb))
                 break;
             continue;
@@ -156,7 +156,7 @@ bool ReadingStage::Forward(PacketPtr pkt, bool &ok, std::string &error)
         }
         // The first picture fixes the job's time zero; what came before follows it.
         zero_ = pkt->pts;
-        ConvertLog(3, "time zero at %lld, %zu earlier packets", (long long)zero_, early_.size());
+        Log(3, "time zero at %lld, %zu earlier packets", (long long)zero_, early_.size());
         while (!early_.empty()) {
             PacketPtr e = std::move(early_.front());
             early_.pop_front();
@@ -225,7 +225,7 @@ bool ReadingStage::HoldPicture(int64_t until)
         return false;
     hold->pts = hold->dts = until;
     pictureThrough_ = until;
-    ConvertLog(3, "no pictures in the title up to %.3f s: the last one is held", until / 90000.0);
+    Log(3, "no pictures in the title up to %.3f s: the last one is held", until / 90000.0);
     return PushPicture(std::move(hold));
 }
 

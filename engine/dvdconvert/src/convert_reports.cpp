@@ -70,12 +70,6 @@ bool ReportQueue::Pop(Report &report)
     return true;
 }
 
-size_t ReportQueue::Pending() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return queue_.size();
-}
-
 void ReportQueue::Wake()
 {
     std::lock_guard<std::mutex> lock(wakeupMutex_);

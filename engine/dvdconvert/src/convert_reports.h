@@ -39,8 +39,6 @@ public:
     // The host delivers it without holding any engine lock.
     bool Pop(Report &report);
 
-    size_t Pending() const;
-
 private:
     void Wake();
 

@@ -34,7 +34,7 @@ void ConvertSession::CloseOpenFile(bool keep)
     if (keep && file_->VideoFrames() > 0) {
         std::string error;
         if (!file_->Finish(error))
-            ConvertLog(0, "%s", error.c_str());
+            Log(0, "%s", error.c_str());
     } else {
         file_->Discard();
     }

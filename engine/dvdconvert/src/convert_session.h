@@ -36,7 +36,6 @@ struct ConvertSession {
     // The unreadable regions the current job, or the last one, skipped.
     std::vector<DamagedRegion> Damaged() const;
     bool Running() const { return job_ && !job_->Finished(); }
-    bool FileOpen() const { return file_ != nullptr; }
 
 private:
     void ReapJob();

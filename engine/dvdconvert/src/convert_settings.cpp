@@ -11,16 +11,6 @@ int DemuxId(int32_t id)
     return id;
 }
 
-const char *CodecName(int32_t encoder)
-{
-    switch (encoder) {
-    case DC_CODEC_H264: return "H.264";
-    case DC_CODEC_MPEG4: return "MPEG-4";
-    case DC_CODEC_WMV: return "WMV";
-    default: return "unknown";
-    }
-}
-
 EncodeSettings TakeJobSettings(EncodeSettings &held)
 {
     const EncodeSettings taken = held;

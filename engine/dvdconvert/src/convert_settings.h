@@ -79,6 +79,4 @@ std::string CheckJob(const JobInfo &job, const EncodeSettings &settings, const S
 // is listed as 0xC0+n but demuxed as 0x1C0+n).
 int DemuxId(int32_t catalogueId);
 
-const char *CodecName(int32_t encoder);
-
 } // namespace dvdc

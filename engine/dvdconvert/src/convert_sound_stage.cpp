@@ -51,7 +51,7 @@ bool SoundStage::Decode(const AVPacket *pkt, std::string &error)
 {
     int rc = avcodec_send_packet(decoder_, pkt);
     if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) {
-        ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
+        Log(2, "skipping damaged sound: %s", AvError(rc).c_str());
         return true;
     }
     FramePtr frame(av_frame_alloc());
@@ -64,7 +64,7 @@ bool SoundStage::Decode(const AVPacket *pkt, std::string &error)
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             return true;
         if (rc < 0) {
-            ConvertLog(2, "skipping damaged sound: %s", AvError(rc).c_str());
+            Log(2, "skipping damaged sound: %s", AvError(rc).c_str());
             return true;
         }
         const int64_t pts = frame->best_effort_timestamp;

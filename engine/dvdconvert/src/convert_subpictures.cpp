@@ -15,7 +15,7 @@ void SubtitleTrack::Add(std::vector<Subpicture> pics, int64_t start)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     if (pending_.size() >= kPending) {
-        ConvertLog(1, "too many subpictures waiting for their pictures; one is left out");
+        Log(1, "too many subpictures waiting for their pictures; one is left out");
         pending_.pop_front();
     }
     pending_.push_back({start, std::move(pics)});
@@ -60,7 +60,7 @@ void SubpictureDecoder::Decode(const AVPacket &pkt, const AVStream &stream, cons
         int rc = avcodec_open2(decoder_, codec, &opts);
         av_dict_free(&opts);
         if (rc < 0) {
-            ConvertLog(1, "cannot open the subpicture decoder: %s", AvError(rc).c_str());
+            Log(1, "cannot open the subpicture decoder: %s", AvError(rc).c_str());
             avcodec_free_context(&decoder_);
             failed_ = true;
             return;

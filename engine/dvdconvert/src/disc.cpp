@@ -1,6 +1,7 @@
 #include "disc.h"
 #include "ifo_check.h"
 #include "instance.h"
+#include "log.h"
 
 #include <dvdread/ifo_types.h>
 

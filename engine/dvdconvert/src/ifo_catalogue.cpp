@@ -1,5 +1,7 @@
 #include "ifo_catalogue.h"
 
+#include "log.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>

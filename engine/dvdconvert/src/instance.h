@@ -7,7 +7,6 @@
 #include "dvdconvert.h"
 
 #include <array>
-#include <cstdarg>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -63,10 +62,5 @@ struct Instance {
 
 // nullptr for 0, unknown or closed handles.
 Instance *FindInstance(DCHandle h);
-
-// Process-wide log (thread-safe; goes to the handler set with
-// DVDConvert_SetLogHandler).
-void Log(int level, const char *format, ...) __attribute__((format(printf, 2, 3)));
-void VLog(int level, const char *format, va_list args) __attribute__((format(printf, 2, 0)));
 
 } // namespace dvdc

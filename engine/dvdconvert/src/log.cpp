@@ -1,7 +1,11 @@
 // The process-wide engine log.
-#include "instance.h"
+#include "log.h"
 
+#include "dvdconvert.h"
+
+#include <cstdarg>
 #include <cstdio>
+#include <mutex>
 
 namespace dvdc {
 
@@ -11,21 +15,16 @@ DCLogFn g_logFn = nullptr;
 void *g_logContext = nullptr;
 } // namespace
 
-void VLog(int level, const char *format, va_list args)
+void Log(int level, const char *format, ...)
 {
     char text[1024];
+    va_list args;
+    va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
     std::lock_guard lock(g_logMutex);
     if (g_logFn)
         g_logFn(level, text, g_logContext);
-}
-
-void Log(int level, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    VLog(level, format, args);
-    va_end(args);
 }
 
 } // namespace dvdc

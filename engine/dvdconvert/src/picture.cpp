@@ -1,6 +1,6 @@
 #include "picture.h"
 
-#include "PictureBlock.h"
+#include "dvdconvert_picture.h"
 
 #include <cstdlib>
 
@@ -11,8 +11,7 @@ extern "C" {
 
 namespace dvdc {
 
-DCPicture *NewPicture(int32_t width, int32_t height) { return pellavan::NewPictureBlock(width, height); }
-
+DCPicture *NewPicture(int32_t width, int32_t height) { return NewPictureBlock(width, height); }
 
 DCPicture *FrameToPicture(const AVFrame &frame, int32_t width, int32_t height, SwsContext *&scaler)
 {

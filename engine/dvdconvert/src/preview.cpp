@@ -5,6 +5,7 @@
 
 #include "ifo_catalogue.h"
 #include "instance.h"
+#include "log.h"
 #include "pack.h"
 #include "picture.h"
 

@@ -6,6 +6,7 @@
 #include "disc.h"
 #include "ifo_catalogue.h"
 #include "instance.h"
+#include "log.h"
 #include "pack.h"
 
 #include <dvdread/nav_read.h>

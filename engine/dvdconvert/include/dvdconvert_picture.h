@@ -1,12 +1,14 @@
-// The one layout of an engine picture: a single malloc() block holding the
-// DCPicture and then its pixels, so free() releases it whoever made it.
+// The one layout of a DCPicture (see "Pictures" in dvdconvert.h): a single
+// malloc() block holding the DCPicture and then its pixels, so free()
+// releases it whoever made it.  The engine makes its pictures with this and
+// so may a host; header-only, so a host needs no engine library for it.
 #pragma once
 
 #include "dvdconvert.h"
 
 #include <cstdlib>
 
-namespace pellavan {
+namespace dvdc {
 
 inline DCPicture *NewPictureBlock(int32_t width, int32_t height)
 {
@@ -23,4 +25,4 @@ inline DCPicture *NewPictureBlock(int32_t width, int32_t height)
     return p;
 }
 
-} // namespace pellavan
+} // namespace dvdc
