@@ -4,7 +4,7 @@
 
 namespace dvdc {
 
-AVCodecContext *StreamParams::OpenDecoder(const char *what, int sliceThreads, std::string &error) const
+AVCodecContext *StreamParams::OpenDecoder(const char *what, int sliceThreads, int flags2, std::string &error) const
 {
     const AVCodec *codec = params ? avcodec_find_decoder(params->codec_id) : nullptr;
     AVCodecContext *decoder = codec ? avcodec_alloc_context3(codec) : nullptr;
@@ -14,6 +14,7 @@ AVCodecContext *StreamParams::OpenDecoder(const char *what, int sliceThreads, st
         return nullptr;
     }
     decoder->pkt_timebase = timeBase;
+    decoder->flags2 |= flags2;
     if (sliceThreads > 0) {
         decoder->thread_count = sliceThreads;
         decoder->thread_type = FF_THREAD_SLICE;

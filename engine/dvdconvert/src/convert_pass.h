@@ -78,9 +78,10 @@ struct StreamParams {
         timeBase = base;
         return params && avcodec_parameters_copy(params, from) >= 0;
     }
-    // A decoder for the stream (`sliceThreads` > 0 gives it slice threads),
-    // or nullptr with `error` naming `what` ("picture", "audio").
-    AVCodecContext *OpenDecoder(const char *what, int sliceThreads, std::string &error) const;
+    // A decoder for the stream (`sliceThreads` > 0 gives it slice threads;
+    // `flags2` goes to the codec as it opens), or nullptr with `error`
+    // naming `what` ("picture", "audio").
+    AVCodecContext *OpenDecoder(const char *what, int sliceThreads, int flags2, std::string &error) const;
 
     AVCodecParameters *params = nullptr;
     AVRational timeBase{1, 90000};

@@ -65,7 +65,12 @@ bool PictureStage::OpenDecoder(std::string &error)
 {
     // Copied before the first picture was queued (the queue orders it).  Next
     // to a cheap encoder, decoding is the longest stage: it gets slice threads.
-    decoder_ = pass_.pictureParams.OpenDecoder("picture", PictureDecoderThreads(pass_.request.info.encoder), error);
+    // The fast flag lets the MPEG-2 decoder leave out the mismatch control of
+    // inter blocks, an IDCT rounding refinement below one level of the
+    // decoded picture, which the re-encoding at a fraction of the disc's bit
+    // rate cannot keep anyway; it saves a share of the decoding time.
+    decoder_ = pass_.pictureParams.OpenDecoder("picture", PictureDecoderThreads(pass_.request.info.encoder),
+                                               AV_CODEC_FLAG2_FAST, error);
     return decoder_ != nullptr;
 }
 

@@ -43,7 +43,7 @@ bool SoundStage::Loop(std::string &error)
 bool SoundStage::OpenDecoder(std::string &error)
 {
     // Copied before the first sound packet was queued (the queue orders it).
-    decoder_ = pass_.soundParams.OpenDecoder("audio", 0, error);
+    decoder_ = pass_.soundParams.OpenDecoder("audio", 0, 0, error);
     return decoder_ != nullptr;
 }
 
