@@ -37,6 +37,9 @@ SourceInfo SourceOf(const TitleCatalogue &t)
     s.palette = t.palette;
     for (const TAudioInfo &a : t.audios)
         s.audioIds.push_back(a.streamId);
+    s.audioLanguages = t.audioLanguages;
+    s.audioLanguages.resize(s.audioIds.size());
+    s.chapterTimes = t.chapterTimes;
     for (const TSubInfo &sub : t.subs)
         s.subtitleIds.push_back(sub.streamId);
     return s;

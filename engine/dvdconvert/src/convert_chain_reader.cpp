@@ -47,4 +47,10 @@ int64_t ChainedReader::TimestampOffsetAt(int64_t position) const
     return rangeEndOffset_.load() + after_->TimestampOffsetAt(position - start);
 }
 
+int ChainedReader::ChapterAt(int64_t position) const
+{
+    const int64_t start = afterStart_.load();
+    return start >= 0 && position >= start ? -1 : range_->ChapterAt(position);
+}
+
 } // namespace dvdc

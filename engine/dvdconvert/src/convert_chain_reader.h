@@ -27,6 +27,8 @@ public:
 
     // Stream position where the data after the range begins; -1 before.
     int64_t AfterStart() const override { return afterStart_.load(); }
+    // The range's chapters; what lies after the range is none of them.
+    int ChapterAt(int64_t position) const override;
 
 private:
     std::unique_ptr<TitleReader> range_, after_;

@@ -134,5 +134,10 @@ int64_t ReadFeed::AfterStart() const
     const TitleReader *r = state_->open.load();
     return r ? r->AfterStart() : -1;
 }
+int ReadFeed::ChapterAt(int64_t position) const
+{
+    const TitleReader *r = state_->open.load();
+    return r ? r->ChapterAt(position) : -1;
+}
 
 } // namespace dvdc

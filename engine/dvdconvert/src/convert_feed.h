@@ -45,6 +45,7 @@ public:
     int64_t TimestampOffsetAt(int64_t position) const override;
     std::vector<DamagedRegion> Damaged() const override;
     int64_t AfterStart() const override;
+    int ChapterAt(int64_t position) const override;
 
     struct State;
 

@@ -2,9 +2,11 @@
 
 #include "convert_encode_stage.h"
 #include "convert_log.h"
+#include "convert_output.h"
 #include "convert_picture_stage.h"
 #include "convert_read_stage.h"
 #include "convert_sound_stage.h"
+#include "ifo_catalogue.h"
 
 #include <dirent.h>
 #include <unistd.h>
@@ -16,6 +18,28 @@
 namespace dvdc {
 
 namespace {
+
+// The job as its file records it; its marks come when its pass has run.
+FileJob FileJobOf(const JobRequest &r, int64_t startFrame)
+{
+    FileJob job;
+    job.title = r.info.title;
+    job.firstChapter = r.info.firstChapter;
+    job.lastChapter = r.info.lastChapter;
+    job.chapterTimes = r.source.chapterTimes;
+    job.startFrame = startFrame;
+    return job;
+}
+
+// The chosen sound stream's language as the containers carry it.
+std::string SoundLanguage(const JobRequest &r)
+{
+    const std::vector<int32_t> &ids = r.source.audioIds;
+    for (size_t i = 0; i < ids.size() && i < r.source.audioLanguages.size(); ++i)
+        if (ids[i] == r.info.audioStream && r.info.audioStream != 0)
+            return LanguageCode3(r.source.audioLanguages[i]);
+    return {};
+}
 
 void RemoveDir(const std::string &dir)
 {
@@ -196,7 +220,8 @@ bool Job::RunPass(int index, bool firstOfTwo, bool secondOfTwo, std::string &err
         statsEncoder = enc;
     } else if (!file_) {
         file_ = OutputFile::Create(request_.path, encoder, request_.target, enc, request_.settings.sampleRate,
-                                   request_.settings.audioKbps, error);
+                                   request_.settings.audioKbps, error,
+                                   OutputFile::Tags{FileJobOf(request_, 0), SoundLanguage(request_)});
         if (!file_) {
             FreeEncoder(enc);
             return false;
@@ -207,6 +232,7 @@ bool Job::RunPass(int index, bool firstOfTwo, bool secondOfTwo, std::string &err
         file_->SetVideoEncoder(enc);
     }
 
+    FileJob fileJob = FileJobOf(request_, file_ ? file_->VideoFrames() : 0);
     PassContext pass(request_, run_, reports_, firstOfTwo ? nullptr : file_.get(), preview_, framesEncoded_,
                      firstOfTwo);
     EncodeStage encoding(pass, statsEncoder, vp.statsPath);
@@ -223,6 +249,10 @@ bool Job::RunPass(int index, bool firstOfTwo, bool secondOfTwo, std::string &err
     soundThread.join();
     pictureThread.join();
     encodeThread.join();
+    if (!firstOfTwo && file_) {
+        fileJob.marks = reading.Marks();
+        file_->AddJob(std::move(fileJob));
+    }
     error = run_.Error();
     return error.empty() && !run_.Aborted();
 }

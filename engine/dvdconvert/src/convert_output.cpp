@@ -29,7 +29,8 @@ constexpr int kSilenceChunk = 4096;
 
 std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t encoder,
                                                const VideoTarget &target, AVCodecContext *video,
-                                               int sampleRate, int audioKbps, std::string &error)
+                                               int sampleRate, int audioKbps, std::string &error,
+                                               const Tags &tags)
 {
     struct stat st{};
     const bool existed = ::stat(path.c_str(), &st) == 0;
@@ -68,6 +69,22 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t 
         vs->codecpar->codec_tag = 0;
         as->codecpar->codec_tag = 0;
     }
+    // The file names itself and its sound; nothing of the machine it was
+    // made on (no folder, no user, no date) goes in.
+    const std::string title = FileTitle(path);
+    if (!title.empty())
+        av_dict_set(&out->fmt_->metadata, "title", title.c_str(), 0);
+    if (!tags.language.empty())
+        av_dict_set(&as->metadata, "language", tags.language.c_str(), 0);
+    // Chapters must be there before the header: an MP4 makes its chapter
+    // track only then, and an ASF header holds the markers.
+    out->headerChapters_ = ExpectedChapters(tags.first, out->FrameBase());
+    // The last one is given no length: an MP4's chapter track is written
+    // now, and one running past the pictures would lengthen the file.
+    if (!SetChapters(out->fmt_, out->headerChapters_, out->FrameBase(), 0)) {
+        error = "out of memory";
+        return nullptr;
+    }
     rc = avio_open(&out->fmt_->pb, path.c_str(), AVIO_FLAG_WRITE);
     if (rc < 0) {
         error = "cannot create " + path + ": " + AvError(rc);
@@ -102,6 +119,14 @@ OutputFile::~OutputFile()
 }
 
 int OutputFile::SampleRate() const { return audio_ ? audio_->sample_rate : 0; }
+
+AVRational OutputFile::FrameBase() const { return AVRational{target_.rateDen, target_.rateNum}; }
+
+void OutputFile::AddJob(FileJob job)
+{
+    std::lock_guard<std::mutex> lock(muxMutex_);
+    jobs_.push_back(std::move(job));
+}
 
 void OutputFile::SetVideoEncoder(AVCodecContext *enc)
 {
@@ -332,6 +357,29 @@ bool OutputFile::Finish(std::string &error)
         if (ok)
             ok = SendAudioFrameLocked(nullptr, error);
     }
+    bool rewrite = false;
+    std::vector<ChapterEntry> chapters;
+    if (ok) {
+        std::lock_guard<std::mutex> lock(muxMutex_);
+        chapters = FileChapters(jobs_, FileTitle(path_), FrameBase(), frames_.load());
+        // The chapters the header was written with must stay: an ASF header
+        // is rewritten in place, so only markers of the same layout fit it;
+        // an MP4's chapter track was written with the header.  A file whose
+        // chapters turned out otherwise is copied with them afterwards.
+        const std::vector<ChapterEntry> *keep = &chapters;
+        if (encoder_ == DC_CODEC_WMV) {
+            rewrite = !SameMarkerLayout(headerChapters_, chapters);
+            if (rewrite)
+                keep = &headerChapters_;
+        } else {
+            rewrite = !SameChapters(headerChapters_, chapters, 1);
+            keep = &headerChapters_;
+        }
+        if (!SetChapters(fmt_, *keep, FrameBase(), frames_.load())) {
+            error = "out of memory";
+            ok = false;
+        }
+    }
     if (ok) {
         std::lock_guard<std::mutex> lock(muxMutex_);
         int rc = av_write_trailer(fmt_);
@@ -350,9 +398,14 @@ bool OutputFile::Finish(std::string &error)
         avformat_free_context(fmt_);
         fmt_ = nullptr;
     }
-    if (!ok)
+    if (!ok) {
         Discard();
-    return ok;
+        return false;
+    }
+    std::string why;
+    if (rewrite && !RewriteWithChapters(path_, ContainerName(encoder_), chapters, FrameBase(), frames_.load(), why))
+        Log(1, "%s; the file keeps the chapters it was begun with", why.c_str());   // it still plays
+    return true;
 }
 
 void OutputFile::Discard()

@@ -4,6 +4,7 @@
 // timeline then runs on from where the previous job ended.
 #pragma once
 
+#include "convert_chapters.h"
 #include "convert_encoders.h"
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 struct AVFormatContext;
 struct AVCodecContext;
@@ -26,12 +28,21 @@ public:
     // rate; what comes on top is dropped (PushAudio).
     static constexpr int kMaxAudioAheadSeconds = 30;
 
+    // What the header says besides the streams: the first job (whose
+    // chapters an ASF header makes room for) and the sound's language
+    // (ISO 639-2, "" unknown).  The title is the file's own name.
+    struct Tags {
+        FileJob first;
+        std::string language;
+    };
+
     // Opens the file and writes its header.  `video` is the first job's
     // opened video encoder (the file borrows its parameters; the caller
     // hands it over with SetVideoEncoder).
     static std::unique_ptr<OutputFile> Create(const std::string &path, int32_t encoder,
                                               const VideoTarget &target, AVCodecContext *video,
-                                              int sampleRate, int audioKbps, std::string &error);
+                                              int sampleRate, int audioKbps, std::string &error,
+                                              const Tags &tags = {});
     ~OutputFile();   // discards an unfinished file
 
     const std::string &Path() const { return path_; }
@@ -58,7 +69,12 @@ public:
     // audio to the video time so the next job starts in step.
     bool EndVideo(std::string &error);
 
-    // Writes the rest and the index: the file plays.  false with `error`.
+    // A job's part of the file, for its chapters; `startFrame` is the
+    // VideoFrames() the job began at.
+    void AddJob(FileJob job);
+
+    // Writes the rest, the chapters and the index: the file plays.  false
+    // with `error`.
     bool Finish(std::string &error);
     // Closes and deletes the file.
     void Discard();
@@ -71,6 +87,7 @@ private:
     bool PayOwedSilenceLocked(std::string &error);
     bool SendAudioFrameLocked(AVFrame *frame, std::string &error);
     bool WritePacketLocked(AVPacket *pkt, AVCodecContext *enc, int streamIndex, std::string &error);
+    AVRational FrameBase() const;
 
     std::string path_;
     int32_t encoder_ = 0;
@@ -90,6 +107,8 @@ private:
     bool droppingAudio_ = false;  // within a stretch of dropped sound (logged once)
     bool headerWritten_ = false;
     bool created_ = false;        // the file exists on disk because of us
+    std::vector<FileJob> jobs_;   // under muxMutex_
+    std::vector<ChapterEntry> headerChapters_;   // what the header was written with
 
     mutable std::mutex audioMutex_;   // fifo and audio encoder
     mutable std::mutex muxMutex_;     // the muxer

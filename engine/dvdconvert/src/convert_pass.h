@@ -15,6 +15,7 @@
 // a bounded number of items, so memory stays flat whatever the title does.
 #pragma once
 
+#include "convert_chapters.h"
 #include "convert_feed.h"
 #include "convert_queue.h"
 #include "convert_reports.h"

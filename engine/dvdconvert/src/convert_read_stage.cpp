@@ -187,6 +187,7 @@ bool ReadingStage::Forward(PacketPtr pkt, bool &ok, std::string &error)
         }
         if (pkt->pts != AV_NOPTS_VALUE && (pictureThrough_ == AV_NOPTS_VALUE || pkt->pts > pictureThrough_))
             pictureThrough_ = pkt->pts;
+        NoteChapter(*pkt);
         return PushPicture(std::move(pkt));
     }
     if (index == audioStream_ && pkt->pts != AV_NOPTS_VALUE) {
@@ -261,6 +262,27 @@ bool ReadingStage::AfterRange(const AVPacket *pkt)
         lastPos_ = pkt->pos;
     const int64_t start = feed_.AfterStart();
     return start >= 0 && lastPos_ >= start;
+}
+
+void ReadingStage::NoteChapter(const AVPacket &pkt)
+{
+    if (pkt.pos >= 0)
+        lastPicturePos_ = pkt.pos;
+    const int chapter = feed_.ChapterAt(lastPicturePos_);
+    if (chapter >= 0 && (marks_.empty() || chapter > marks_.back().chapter)) {
+        marks_.push_back({chapter, AV_NOPTS_VALUE});
+        keyPictures_ = 0;
+    }
+    if (marks_.empty() || pkt.pts == AV_NOPTS_VALUE)
+        return;
+    if (pkt.flags & AV_PKT_FLAG_KEY)
+        ++keyPictures_;
+    // In decoding order a chapter's first pictures on screen may follow its
+    // first key picture (B-pictures of an open GOP): up to the next key
+    // picture the earliest time is where the chapter shows.
+    int64_t &time = marks_.back().time;
+    if (keyPictures_ <= 1 && (time == AV_NOPTS_VALUE || pkt.pts < time))
+        time = std::max<int64_t>(0, pkt.pts);
 }
 
 void ReadingStage::ReportProgress()

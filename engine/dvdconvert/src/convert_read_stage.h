@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <string>
+#include <vector>
 
 struct AVFormatContext;
 struct AVIOContext;
@@ -39,6 +40,10 @@ public:
     // queues in every case.  false with `error` on a failure of its own.
     bool Run(std::string &error);
 
+    // Where each chapter's pictures begin on the job's timeline, in the
+    // order read; valid once Run returned.
+    const std::vector<ChapterMark> &Marks() const { return marks_; }
+
 private:
     static int ReadPacket(void *opaque, uint8_t *buf, int size);
     void MapStreams();
@@ -51,6 +56,7 @@ private:
     // Queues a hold of the last picture up to `until`.
     bool HoldPicture(int64_t until);
     bool AfterRange(const AVPacket *pkt);
+    void NoteChapter(const AVPacket &pkt);
     void ReportProgress();
     void Rebase(AVPacket *pkt) const;
 
@@ -72,6 +78,9 @@ private:
     int64_t soundThrough_ = AV_NOPTS_VALUE;   // the end of the latest sound packet
     int64_t videoEnd_ = AV_NOPTS_VALUE;       // end of the range's last picture packet
     int64_t lastPos_ = 0;                     // parsed pictures may come without a position
+    int64_t lastPicturePos_ = 0;
+    std::vector<ChapterMark> marks_;
+    int keyPictures_ = 0;                     // key pictures since the last chapter began
     int lastPercent_ = -1;
 };
 

@@ -52,6 +52,8 @@ struct SourceInfo {
     TVideoInfo video{};
     std::array<uint32_t, 16> palette{};   // 0x00YYCrCb
     std::vector<int32_t> audioIds;        // ids the title carries
+    std::vector<std::string> audioLanguages;   // their ISO 639-1 codes ("" unknown)
+    std::vector<int32_t> chapterTimes;    // ms, one per chapter of the title
     std::vector<int32_t> subtitleIds;
 };
 

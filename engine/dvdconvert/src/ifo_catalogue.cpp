@@ -145,57 +145,84 @@ int32_t UnitsToMs(int64_t units)
 
 namespace {
 struct LanguageEntry {
-    const char *code;
+    const char *code;    // ISO 639-1
+    const char *code3;   // ISO 639-2/T, as MP4 and ASF carry it
     const char *name;
 };
-// Every ISO 639-1 code with its English name (the first of the standard's
-// names, in ASCII), sorted by code.
+// Every ISO 639-1 code with its ISO 639-2/T code and its English name (the
+// first of the standard's names, in ASCII), sorted by code; the three-letter
+// codes were taken from the iso-codes package's ISO 639-2 table.
 constexpr LanguageEntry kLanguages[] = {
-    {"aa", "Afar"}, {"ab", "Abkhazian"}, {"ae", "Avestan"}, {"af", "Afrikaans"}, {"ak", "Akan"},
-    {"am", "Amharic"}, {"an", "Aragonese"}, {"ar", "Arabic"}, {"as", "Assamese"}, {"av", "Avaric"},
-    {"ay", "Aymara"}, {"az", "Azerbaijani"}, {"ba", "Bashkir"}, {"be", "Belarusian"}, {"bg", "Bulgarian"},
-    {"bh", "Bihari languages"}, {"bi", "Bislama"}, {"bm", "Bambara"}, {"bn", "Bengali"}, {"bo", "Tibetan"},
-    {"br", "Breton"}, {"bs", "Bosnian"}, {"ca", "Catalan"}, {"ce", "Chechen"}, {"ch", "Chamorro"},
-    {"co", "Corsican"}, {"cr", "Cree"}, {"cs", "Czech"}, {"cu", "Church Slavic"}, {"cv", "Chuvash"},
-    {"cy", "Welsh"}, {"da", "Danish"}, {"de", "German"}, {"dv", "Divehi"}, {"dz", "Dzongkha"}, {"ee", "Ewe"},
-    {"el", "Greek"}, {"en", "English"}, {"eo", "Esperanto"}, {"es", "Spanish"}, {"et", "Estonian"},
-    {"eu", "Basque"}, {"fa", "Persian"}, {"ff", "Fulah"}, {"fi", "Finnish"}, {"fj", "Fijian"},
-    {"fo", "Faroese"}, {"fr", "French"}, {"fy", "Western Frisian"}, {"ga", "Irish"}, {"gd", "Gaelic"},
-    {"gl", "Galician"}, {"gn", "Guarani"}, {"gu", "Gujarati"}, {"gv", "Manx"}, {"ha", "Hausa"},
-    {"he", "Hebrew"}, {"hi", "Hindi"}, {"ho", "Hiri Motu"}, {"hr", "Croatian"}, {"ht", "Haitian"},
-    {"hu", "Hungarian"}, {"hy", "Armenian"}, {"hz", "Herero"}, {"ia", "Interlingua"}, {"id", "Indonesian"},
-    {"ie", "Interlingue"}, {"ig", "Igbo"}, {"ii", "Sichuan Yi"}, {"ik", "Inupiaq"}, {"io", "Ido"},
-    {"is", "Icelandic"}, {"it", "Italian"}, {"iu", "Inuktitut"}, {"ja", "Japanese"}, {"jv", "Javanese"},
-    {"ka", "Georgian"}, {"kg", "Kongo"}, {"ki", "Kikuyu"}, {"kj", "Kuanyama"}, {"kk", "Kazakh"},
-    {"kl", "Kalaallisut"}, {"km", "Central Khmer"}, {"kn", "Kannada"}, {"ko", "Korean"}, {"kr", "Kanuri"},
-    {"ks", "Kashmiri"}, {"ku", "Kurdish"}, {"kv", "Komi"}, {"kw", "Cornish"}, {"ky", "Kirghiz"},
-    {"la", "Latin"}, {"lb", "Luxembourgish"}, {"lg", "Ganda"}, {"li", "Limburgan"}, {"ln", "Lingala"},
-    {"lo", "Lao"}, {"lt", "Lithuanian"}, {"lu", "Luba-Katanga"}, {"lv", "Latvian"}, {"mg", "Malagasy"},
-    {"mh", "Marshallese"}, {"mi", "Maori"}, {"mk", "Macedonian"}, {"ml", "Malayalam"}, {"mn", "Mongolian"},
-    {"mr", "Marathi"}, {"ms", "Malay"}, {"mt", "Maltese"}, {"my", "Burmese"}, {"na", "Nauru"},
-    {"nb", "Norwegian Bokmal"}, {"nd", "North Ndebele"}, {"ne", "Nepali"}, {"ng", "Ndonga"}, {"nl", "Dutch"},
-    {"nn", "Norwegian Nynorsk"}, {"no", "Norwegian"}, {"nr", "South Ndebele"}, {"nv", "Navajo"},
-    {"ny", "Chichewa"}, {"oc", "Occitan"}, {"oj", "Ojibwa"}, {"om", "Oromo"}, {"or", "Oriya"},
-    {"os", "Ossetian"}, {"pa", "Panjabi"}, {"pi", "Pali"}, {"pl", "Polish"}, {"ps", "Pushto"},
-    {"pt", "Portuguese"}, {"qu", "Quechua"}, {"rm", "Romansh"}, {"rn", "Rundi"}, {"ro", "Romanian"},
-    {"ru", "Russian"}, {"rw", "Kinyarwanda"}, {"sa", "Sanskrit"}, {"sc", "Sardinian"}, {"sd", "Sindhi"},
-    {"se", "Northern Sami"}, {"sg", "Sango"}, {"si", "Sinhala"}, {"sk", "Slovak"}, {"sl", "Slovenian"},
-    {"sm", "Samoan"}, {"sn", "Shona"}, {"so", "Somali"}, {"sq", "Albanian"}, {"sr", "Serbian"},
-    {"ss", "Swati"}, {"st", "Sotho, Southern"}, {"su", "Sundanese"}, {"sv", "Swedish"}, {"sw", "Swahili"},
-    {"ta", "Tamil"}, {"te", "Telugu"}, {"tg", "Tajik"}, {"th", "Thai"}, {"ti", "Tigrinya"}, {"tk", "Turkmen"},
-    {"tl", "Tagalog"}, {"tn", "Tswana"}, {"to", "Tonga"}, {"tr", "Turkish"}, {"ts", "Tsonga"}, {"tt", "Tatar"},
-    {"tw", "Twi"}, {"ty", "Tahitian"}, {"ug", "Uighur"}, {"uk", "Ukrainian"}, {"ur", "Urdu"}, {"uz", "Uzbek"},
-    {"ve", "Venda"}, {"vi", "Vietnamese"}, {"vo", "Volapuk"}, {"wa", "Walloon"}, {"wo", "Wolof"},
-    {"xh", "Xhosa"}, {"yi", "Yiddish"}, {"yo", "Yoruba"}, {"za", "Zhuang"}, {"zh", "Chinese"}, {"zu", "Zulu"},
+    {"aa", "aar", "Afar"}, {"ab", "abk", "Abkhazian"}, {"ae", "ave", "Avestan"}, {"af", "afr", "Afrikaans"},
+    {"ak", "aka", "Akan"}, {"am", "amh", "Amharic"}, {"an", "arg", "Aragonese"}, {"ar", "ara", "Arabic"},
+    {"as", "asm", "Assamese"}, {"av", "ava", "Avaric"}, {"ay", "aym", "Aymara"}, {"az", "aze", "Azerbaijani"},
+    {"ba", "bak", "Bashkir"}, {"be", "bel", "Belarusian"}, {"bg", "bul", "Bulgarian"},
+    {"bh", "bih", "Bihari languages"}, {"bi", "bis", "Bislama"}, {"bm", "bam", "Bambara"},
+    {"bn", "ben", "Bengali"}, {"bo", "bod", "Tibetan"}, {"br", "bre", "Breton"}, {"bs", "bos", "Bosnian"},
+    {"ca", "cat", "Catalan"}, {"ce", "che", "Chechen"}, {"ch", "cha", "Chamorro"}, {"co", "cos", "Corsican"},
+    {"cr", "cre", "Cree"}, {"cs", "ces", "Czech"}, {"cu", "chu", "Church Slavic"}, {"cv", "chv", "Chuvash"},
+    {"cy", "cym", "Welsh"}, {"da", "dan", "Danish"}, {"de", "deu", "German"}, {"dv", "div", "Divehi"},
+    {"dz", "dzo", "Dzongkha"}, {"ee", "ewe", "Ewe"}, {"el", "ell", "Greek"}, {"en", "eng", "English"},
+    {"eo", "epo", "Esperanto"}, {"es", "spa", "Spanish"}, {"et", "est", "Estonian"}, {"eu", "eus", "Basque"},
+    {"fa", "fas", "Persian"}, {"ff", "ful", "Fulah"}, {"fi", "fin", "Finnish"}, {"fj", "fij", "Fijian"},
+    {"fo", "fao", "Faroese"}, {"fr", "fra", "French"}, {"fy", "fry", "Western Frisian"}, {"ga", "gle", "Irish"},
+    {"gd", "gla", "Gaelic"}, {"gl", "glg", "Galician"}, {"gn", "grn", "Guarani"}, {"gu", "guj", "Gujarati"},
+    {"gv", "glv", "Manx"}, {"ha", "hau", "Hausa"}, {"he", "heb", "Hebrew"}, {"hi", "hin", "Hindi"},
+    {"ho", "hmo", "Hiri Motu"}, {"hr", "hrv", "Croatian"}, {"ht", "hat", "Haitian"}, {"hu", "hun", "Hungarian"},
+    {"hy", "hye", "Armenian"}, {"hz", "her", "Herero"}, {"ia", "ina", "Interlingua"},
+    {"id", "ind", "Indonesian"}, {"ie", "ile", "Interlingue"}, {"ig", "ibo", "Igbo"},
+    {"ii", "iii", "Sichuan Yi"}, {"ik", "ipk", "Inupiaq"}, {"io", "ido", "Ido"}, {"is", "isl", "Icelandic"},
+    {"it", "ita", "Italian"}, {"iu", "iku", "Inuktitut"}, {"ja", "jpn", "Japanese"}, {"jv", "jav", "Javanese"},
+    {"ka", "kat", "Georgian"}, {"kg", "kon", "Kongo"}, {"ki", "kik", "Kikuyu"}, {"kj", "kua", "Kuanyama"},
+    {"kk", "kaz", "Kazakh"}, {"kl", "kal", "Kalaallisut"}, {"km", "khm", "Central Khmer"},
+    {"kn", "kan", "Kannada"}, {"ko", "kor", "Korean"}, {"kr", "kau", "Kanuri"}, {"ks", "kas", "Kashmiri"},
+    {"ku", "kur", "Kurdish"}, {"kv", "kom", "Komi"}, {"kw", "cor", "Cornish"}, {"ky", "kir", "Kirghiz"},
+    {"la", "lat", "Latin"}, {"lb", "ltz", "Luxembourgish"}, {"lg", "lug", "Ganda"}, {"li", "lim", "Limburgan"},
+    {"ln", "lin", "Lingala"}, {"lo", "lao", "Lao"}, {"lt", "lit", "Lithuanian"}, {"lu", "lub", "Luba-Katanga"},
+    {"lv", "lav", "Latvian"}, {"mg", "mlg", "Malagasy"}, {"mh", "mah", "Marshallese"}, {"mi", "mri", "Maori"},
+    {"mk", "mkd", "Macedonian"}, {"ml", "mal", "Malayalam"}, {"mn", "mon", "Mongolian"},
+    {"mr", "mar", "Marathi"}, {"ms", "msa", "Malay"}, {"mt", "mlt", "Maltese"}, {"my", "mya", "Burmese"},
+    {"na", "nau", "Nauru"}, {"nb", "nob", "Norwegian Bokmal"}, {"nd", "nde", "North Ndebele"},
+    {"ne", "nep", "Nepali"}, {"ng", "ndo", "Ndonga"}, {"nl", "nld", "Dutch"},
+    {"nn", "nno", "Norwegian Nynorsk"}, {"no", "nor", "Norwegian"}, {"nr", "nbl", "South Ndebele"},
+    {"nv", "nav", "Navajo"}, {"ny", "nya", "Chichewa"}, {"oc", "oci", "Occitan"}, {"oj", "oji", "Ojibwa"},
+    {"om", "orm", "Oromo"}, {"or", "ori", "Oriya"}, {"os", "oss", "Ossetian"}, {"pa", "pan", "Panjabi"},
+    {"pi", "pli", "Pali"}, {"pl", "pol", "Polish"}, {"ps", "pus", "Pushto"}, {"pt", "por", "Portuguese"},
+    {"qu", "que", "Quechua"}, {"rm", "roh", "Romansh"}, {"rn", "run", "Rundi"}, {"ro", "ron", "Romanian"},
+    {"ru", "rus", "Russian"}, {"rw", "kin", "Kinyarwanda"}, {"sa", "san", "Sanskrit"},
+    {"sc", "srd", "Sardinian"}, {"sd", "snd", "Sindhi"}, {"se", "sme", "Northern Sami"}, {"sg", "sag", "Sango"},
+    {"si", "sin", "Sinhala"}, {"sk", "slk", "Slovak"}, {"sl", "slv", "Slovenian"}, {"sm", "smo", "Samoan"},
+    {"sn", "sna", "Shona"}, {"so", "som", "Somali"}, {"sq", "sqi", "Albanian"}, {"sr", "srp", "Serbian"},
+    {"ss", "ssw", "Swati"}, {"st", "sot", "Sotho, Southern"}, {"su", "sun", "Sundanese"},
+    {"sv", "swe", "Swedish"}, {"sw", "swa", "Swahili"}, {"ta", "tam", "Tamil"}, {"te", "tel", "Telugu"},
+    {"tg", "tgk", "Tajik"}, {"th", "tha", "Thai"}, {"ti", "tir", "Tigrinya"}, {"tk", "tuk", "Turkmen"},
+    {"tl", "tgl", "Tagalog"}, {"tn", "tsn", "Tswana"}, {"to", "ton", "Tonga"}, {"tr", "tur", "Turkish"},
+    {"ts", "tso", "Tsonga"}, {"tt", "tat", "Tatar"}, {"tw", "twi", "Twi"}, {"ty", "tah", "Tahitian"},
+    {"ug", "uig", "Uighur"}, {"uk", "ukr", "Ukrainian"}, {"ur", "urd", "Urdu"}, {"uz", "uzb", "Uzbek"},
+    {"ve", "ven", "Venda"}, {"vi", "vie", "Vietnamese"}, {"vo", "vol", "Volapuk"}, {"wa", "wln", "Walloon"},
+    {"wo", "wol", "Wolof"}, {"xh", "xho", "Xhosa"}, {"yi", "yid", "Yiddish"}, {"yo", "yor", "Yoruba"},
+    {"za", "zha", "Zhuang"}, {"zh", "zho", "Chinese"}, {"zu", "zul", "Zulu"},
 };
-} // namespace
 
-std::string LanguageName(const std::string &code)
+const LanguageEntry *FindLanguage(const std::string &code)
 {
     const auto end = std::end(kLanguages);
     const auto it = std::lower_bound(std::begin(kLanguages), end, code,
                                      [](const LanguageEntry &e, const std::string &c) { return e.code < c; });
-    return it != end && it->code == code ? it->name : code;
+    return it != end && it->code == code ? it : nullptr;
+}
+} // namespace
+
+std::string LanguageName(const std::string &code)
+{
+    const LanguageEntry *e = FindLanguage(code);
+    return e ? e->name : code;
+}
+
+std::string LanguageCode3(const std::string &code)
+{
+    const LanguageEntry *e = FindLanguage(code);
+    return e ? e->code3 : std::string();
 }
 
 std::string LanguageCode(uint16_t langCode, int langType)
@@ -305,6 +332,7 @@ void BuildTitleCatalogue(const ifo_handle_t &vmg, int title, const ifo_handle_t 
         TAudioInfo a;
         FillAudio(mat.vts_audio_attr[i], firstPgc->audio_control[i], i, a);
         out.audios.push_back(a);
+        out.audioLanguages.push_back(LanguageCode(mat.vts_audio_attr[i].lang_code, mat.vts_audio_attr[i].lang_type));
     }
     int subs = std::min<int>(mat.nr_of_vts_subp_streams, 32);
     bool wide = mat.vts_video_attr.display_aspect_ratio == 3;

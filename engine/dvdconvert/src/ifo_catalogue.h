@@ -57,4 +57,7 @@ std::string LanguageCode(uint16_t langCode, int langType);
 // the code itself when no name is known (and so "" for "").
 std::string LanguageName(const std::string &code);
 
+// The ISO 639-2/T code of an ISO 639-1 code ("de" -> "deu"); "" when unknown.
+std::string LanguageCode3(const std::string &code);
+
 } // namespace dvdc

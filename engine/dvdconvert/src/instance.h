@@ -39,6 +39,7 @@ struct TitleCatalogue {
     std::vector<int32_t> chapterTimes;  // ms, one per chapter (part of title)
     TVideoInfo video{};
     std::vector<TAudioInfo> audios;   // in the order of the title set's audio attributes
+    std::vector<std::string> audioLanguages;   // their ISO 639-1 codes, "" when not given
     std::vector<TSubInfo> subs;       // in the order of the title set's subpicture attributes
     std::array<uint32_t, 16> palette{};  // the title's PGC colours, 0x00YYCrCb (BT.601)
 };

@@ -81,6 +81,14 @@ public:
         return it == m_offsets.begin() ? 0 : std::prev(it)->second;
     }
 
+    int ChapterAt(int64_t position) const override
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = std::upper_bound(m_chapters.begin(), m_chapters.end(), position,
+                                   [](int64_t p, const std::pair<int64_t, int> &e) { return p < e.first; });
+        return it == m_chapters.begin() ? -1 : std::prev(it)->second;
+    }
+
 private:
     // Reads the next blocks into m_buffer; false at the end of the range.
     bool Fill()
@@ -95,6 +103,7 @@ private:
             if (!m_inVobu) {
                 if (!ReadBlocks(m_pos, 1))
                     continue;
+                NoteChapter(cell);
                 StartVobu(cell);
                 Advance(m_pending);
                 return true;
@@ -102,6 +111,7 @@ private:
             uint32_t n = std::min<uint32_t>(kChunkBlocks, m_vobuLast - m_pos + 1);
             if (!ReadBlocks(m_pos, n))
                 continue;
+            NoteChapter(cell);
             Advance(m_pending);
             return true;
         }
@@ -138,6 +148,17 @@ private:
         m_stride = std::min(m_stride * 2, kMaxSkipStride);
         SetDone();
         return false;
+    }
+
+    // The first bytes handed out of a chapter start it, so a chapter whose
+    // beginning could not be read starts where its readable data does.
+    void NoteChapter(const ReadCell &cell)
+    {
+        if (cell.chapter < 0 || cell.chapter == m_chapter)
+            return;
+        m_chapter = cell.chapter;
+        std::lock_guard lock(m_mutex);
+        m_chapters.emplace_back(m_out, cell.chapter);
     }
 
     // Blocks skipped in a row make one damaged region, placed at the time
@@ -267,6 +288,8 @@ private:
     std::vector<DamagedRegion> m_damaged;
     bool m_inDamage = false;
     std::vector<std::pair<int64_t, int64_t>> m_offsets;   // (stream position, offset)
+    std::vector<std::pair<int64_t, int>> m_chapters;      // (stream position, chapter)
+    int m_chapter = -1;        // the chapter of the data handed out last
     mutable int64_t m_lastAsked = 0;
 };
 
@@ -310,7 +333,7 @@ std::vector<ReadCell> RangeCells(const ifo_handle_t &vts, int vtsTitle, int firs
                 Log(1, "chapter %d: cell %d ends before it starts", c + 1, i + 1);
                 continue;
             }
-            cells.push_back(ReadCell{cp.first_sector, cp.last_sector});
+            cells.push_back(ReadCell{cp.first_sector, cp.last_sector, c});
         }
     }
     return cells;

@@ -48,6 +48,14 @@ public:
     virtual std::vector<DamagedRegion> Damaged() const { return {}; }
     // Where the data read after the range begins (see ChainedReader); -1 when none.
     virtual int64_t AfterStart() const { return -1; }
+    // The chapter (0-based, of the title) the data at stream byte `position`
+    // belongs to: the chapter whose first readable byte came last at or
+    // before it.  -1 before any, and for readers that do not know.
+    virtual int ChapterAt(int64_t position) const
+    {
+        (void)position;
+        return -1;
+    }
 
 protected:
     bool Stopped() const { return stop_ && stop_->load(); }
@@ -60,6 +68,7 @@ private:
 struct ReadCell {
     uint32_t first;
     uint32_t last;
+    int chapter = -1;   // the title's chapter the cell belongs to (0-based)
 };
 
 // The cells of the chapter range in play order, with cells outside the VOB

@@ -1,0 +1,74 @@
+// What an output file says of where it came from: its chapters (the disc's
+// chapters for a file of one job, one chapter per job for a merged file),
+// its title, and how they reach the muxer (an MP4's chapter list and text
+// track, an ASF file's markers).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <libavutil/rational.h>
+}
+
+struct AVFormatContext;
+
+namespace dvdc {
+
+// Where a chapter's first picture lies on the job's timeline (90 kHz ticks
+// from the job's time zero).
+struct ChapterMark {
+    int chapter = 0;   // of the title, 0-based
+    int64_t time = 0;
+};
+
+// One job's part of a file.
+struct FileJob {
+    int title = 0;                       // 0-based
+    int firstChapter = 0, lastChapter = 0;
+    std::vector<int32_t> chapterTimes;   // the title's, ms; a chapter of 0 ms gets no mark
+    int64_t startFrame = 0;              // where the job begins in the file
+    std::vector<ChapterMark> marks;      // as the reading found them
+};
+
+struct ChapterEntry {
+    int64_t start = 0;   // frames of the file
+    std::string title;
+};
+
+// Text a tag can hold: valid UTF-8 (a byte that is not read as Latin-1),
+// without control characters, at most `limit` bytes.
+std::string TagText(const std::string &raw, size_t limit = 255);
+// The file's name without its folder and extension, as a tag holds it.
+std::string FileTitle(const std::string &path);
+// The name the job's file has when it is not merged: "DISC_Title02" for a
+// whole title, "DISC_Title01_03" for a part of one.
+std::string JobName(const std::string &disc, const FileJob &job);
+
+// The chapters of a file holding `jobs` in order, `endFrame` frames long at
+// `frameBase` seconds per frame.  One job: a mark per chapter it read,
+// "Chapter 01"... by the disc's numbers; several: one per job, named after
+// the job (`disc` is the file's title).  Never empty for a file with frames.
+std::vector<ChapterEntry> FileChapters(const std::vector<FileJob> &jobs, const std::string &disc,
+                                       AVRational frameBase, int64_t endFrame);
+// What a job's chapters are expected to be before it ran: the listed
+// chapters of its range at the disc's times.
+std::vector<ChapterEntry> ExpectedChapters(const FileJob &job, AVRational frameBase);
+// The same chapters, each start within `frames` of the other's.
+bool SameChapters(const std::vector<ChapterEntry> &a, const std::vector<ChapterEntry> &b, int64_t frames);
+
+// Replaces the muxer's chapters, each running to the next one's start (the
+// last to `endFrame`).  false when out of memory.
+bool SetChapters(AVFormatContext *fmt, const std::vector<ChapterEntry> &chapters, AVRational frameBase,
+                 int64_t endFrame);
+// An ASF header is written once with its markers and rewritten in place at
+// the end: only a list of the same count and name lengths fits it.
+bool SameMarkerLayout(const std::vector<ChapterEntry> &a, const std::vector<ChapterEntry> &b);
+// Copies the finished file at `path` (of the muxer `container`) into a new one with `chapters` in its
+// header, its picture and sound streams, title and languages as they are,
+// and puts it in its place.
+bool RewriteWithChapters(const std::string &path, const char *container, const std::vector<ChapterEntry> &chapters,
+                         AVRational frameBase, int64_t endFrame, std::string &error);
+
+} // namespace dvdc
