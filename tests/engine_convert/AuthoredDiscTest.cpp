@@ -1,5 +1,6 @@
 // Each encoder code on the engine's authored test discs: the chosen title,
 // chapters and stream, subpictures and keep-aspect bars, checked with ffprobe.
+#include "FileFacts.h"
 #include "MediaTools.h"
 #include "dvdconvert.h"
 
@@ -94,6 +95,15 @@ TEST_P(AuthoredDisc, ChapterRangeOfTheNtscDiscWithItsSecondSoundStream)
     EXPECT_GT(m.r, 180);
     EXPECT_LT(m.b, 60);
     EXPECT_NEAR(ct::ToneHz(path, 0.2, 1.0), 520, 15);   // inside chapter 1
+    // The file says which sound it holds, and where chapter 2 begins.
+    // ASF names languages by two letters, which ffprobe gives as ISO 639-2/B.
+    EXPECT_EQ(ct::Tag(path, "a:0", "language"), GetParam() == DC_CODEC_WMV ? "fre" : "fra");
+    EXPECT_EQ(ct::MediaInfoLanguage(path), "fr");
+    const std::vector<ct::Chapter> chapters = ct::Chapters(path);
+    ASSERT_EQ(chapters.size(), 2u);
+    EXPECT_EQ(chapters[0].title, "Chapter 01");
+    EXPECT_EQ(chapters[1].title, "Chapter 02");
+    EXPECT_NEAR(chapters[1].start - ct::StartTime(path, "v:0"), 45 * 1001 / 30000.0, 1001 / 30000.0);
 }
 
 TEST_P(AuthoredDisc, WidePalTitleGetsBarsItsLpcmStreamAndItsSubpicture)

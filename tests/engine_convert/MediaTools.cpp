@@ -15,8 +15,6 @@
 
 namespace ct {
 
-namespace {
-
 std::string Run(const std::string &command)
 {
     std::string out;
@@ -29,6 +27,8 @@ std::string Run(const std::string &command)
     }
     return out;
 }
+
+namespace {
 
 std::string SourceCacheDir()
 {

@@ -10,6 +10,9 @@
 
 namespace ct {
 
+// What a shell command printed on its standard output.
+std::string Run(const std::string &command);
+
 std::string MakeTempDir();
 void RemoveTree(const std::string &dir);
 bool FileExists(const std::string &path);

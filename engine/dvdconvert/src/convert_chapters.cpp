@@ -192,8 +192,10 @@ bool SameChapters(const std::vector<ChapterEntry> &a, const std::vector<ChapterE
 }
 
 bool SetChapters(AVFormatContext *fmt, const std::vector<ChapterEntry> &chapters, AVRational frameBase,
-                 int64_t endFrame)
+                 int64_t endFrame, int64_t shiftUs)
 {
+    const AVRational us{1, 1000000};
+    auto at = [&](int64_t frame) { return av_rescale_q(frame, frameBase, us) + shiftUs; };
     FreeChapters(fmt);
     if (chapters.empty())
         return true;
@@ -206,9 +208,10 @@ bool SetChapters(AVFormatContext *fmt, const std::vector<ChapterEntry> &chapters
             return false;
         fmt->chapters[fmt->nb_chapters++] = ch;
         ch->id = int64_t(i) + 1;
-        ch->time_base = frameBase;
-        ch->start = chapters[i].start;
-        ch->end = i + 1 < chapters.size() ? chapters[i + 1].start : std::max(endFrame, ch->start + 1);
+        ch->time_base = us;
+        const int64_t end = i + 1 < chapters.size() ? chapters[i + 1].start : std::max(endFrame, chapters[i].start + 1);
+        ch->start = at(chapters[i].start);
+        ch->end = at(end);
         if (av_dict_set(&ch->metadata, "title", chapters[i].title.c_str(), 0) < 0)
             return false;
     }
@@ -226,7 +229,7 @@ bool SameMarkerLayout(const std::vector<ChapterEntry> &a, const std::vector<Chap
 }
 
 bool RewriteWithChapters(const std::string &path, const char *container, const std::vector<ChapterEntry> &chapters,
-                         AVRational frameBase, int64_t endFrame, std::string &error)
+                         AVRational frameBase, int64_t endFrame, int64_t shiftUs, std::string &error)
 {
     const std::string temp = path + ".chapters";
     AVFormatContext *in = nullptr, *out = nullptr;
@@ -264,7 +267,7 @@ bool RewriteWithChapters(const std::string &path, const char *container, const s
     if (ok && std::string(out->oformat->name) == "mp4")
         av_dict_set(&opts, "movflags", "+faststart", 0);
     if (ok)
-        ok = SetChapters(out, chapters, frameBase, endFrame);
+        ok = SetChapters(out, chapters, frameBase, endFrame, shiftUs);
     if (ok)
         ok = (rc = avio_open(&out->pb, temp.c_str(), AVIO_FLAG_WRITE)) >= 0;
     if (ok)

@@ -59,9 +59,10 @@ std::vector<ChapterEntry> ExpectedChapters(const FileJob &job, AVRational frameB
 bool SameChapters(const std::vector<ChapterEntry> &a, const std::vector<ChapterEntry> &b, int64_t frames);
 
 // Replaces the muxer's chapters, each running to the next one's start (the
-// last to `endFrame`).  false when out of memory.
+// last to `endFrame`), all `shiftUs` microseconds later (where the muxer moves
+// the pictures).  false when out of memory.
 bool SetChapters(AVFormatContext *fmt, const std::vector<ChapterEntry> &chapters, AVRational frameBase,
-                 int64_t endFrame);
+                 int64_t endFrame, int64_t shiftUs = 0);
 // An ASF header is written once with its markers and rewritten in place at
 // the end: only a list of the same count and name lengths fits it.
 bool SameMarkerLayout(const std::vector<ChapterEntry> &a, const std::vector<ChapterEntry> &b);
@@ -69,6 +70,6 @@ bool SameMarkerLayout(const std::vector<ChapterEntry> &a, const std::vector<Chap
 // header, its picture and sound streams, title and languages as they are,
 // and puts it in its place.
 bool RewriteWithChapters(const std::string &path, const char *container, const std::vector<ChapterEntry> &chapters,
-                         AVRational frameBase, int64_t endFrame, std::string &error);
+                         AVRational frameBase, int64_t endFrame, int64_t shiftUs, std::string &error);
 
 } // namespace dvdc

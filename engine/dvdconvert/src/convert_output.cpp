@@ -122,6 +122,16 @@ int OutputFile::SampleRate() const { return audio_ ? audio_->sample_rate : 0; }
 
 AVRational OutputFile::FrameBase() const { return AVRational{target_.rateDen, target_.rateNum}; }
 
+// The ASF muxer moves every stream later by the sound encoder's priming (its
+// first packet would start before zero); an MP4 says so in an edit list
+// instead.  The chapters go where the pictures went.
+int64_t OutputFile::ChapterShiftUs() const
+{
+    if (encoder_ != DC_CODEC_WMV || !audio_ || audio_->sample_rate <= 0)
+        return 0;
+    return av_rescale(audio_->initial_padding, 1000000, audio_->sample_rate);
+}
+
 void OutputFile::AddJob(FileJob job)
 {
     std::lock_guard<std::mutex> lock(muxMutex_);
@@ -358,6 +368,7 @@ bool OutputFile::Finish(std::string &error)
             ok = SendAudioFrameLocked(nullptr, error);
     }
     bool rewrite = false;
+    int64_t shift = 0;
     std::vector<ChapterEntry> chapters;
     if (ok) {
         std::lock_guard<std::mutex> lock(muxMutex_);
@@ -375,7 +386,8 @@ bool OutputFile::Finish(std::string &error)
             rewrite = !SameChapters(headerChapters_, chapters, 1);
             keep = &headerChapters_;
         }
-        if (!SetChapters(fmt_, *keep, FrameBase(), frames_.load())) {
+        shift = ChapterShiftUs();
+        if (!SetChapters(fmt_, *keep, FrameBase(), frames_.load(), shift)) {
             error = "out of memory";
             ok = false;
         }
@@ -403,7 +415,8 @@ bool OutputFile::Finish(std::string &error)
         return false;
     }
     std::string why;
-    if (rewrite && !RewriteWithChapters(path_, ContainerName(encoder_), chapters, FrameBase(), frames_.load(), why))
+    if (rewrite && !RewriteWithChapters(path_, ContainerName(encoder_), chapters, FrameBase(), frames_.load(), shift,
+                                    why))
         Log(1, "%s; the file keeps the chapters it was begun with", why.c_str());   // it still plays
     return true;
 }

@@ -88,6 +88,7 @@ private:
     bool SendAudioFrameLocked(AVFrame *frame, std::string &error);
     bool WritePacketLocked(AVPacket *pkt, AVCodecContext *enc, int streamIndex, std::string &error);
     AVRational FrameBase() const;
+    int64_t ChapterShiftUs() const;
 
     std::string path_;
     int32_t encoder_ = 0;
