@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -107,6 +109,39 @@ TEST(ConverterInstance, AWakeUpRightAfterADrainEmptiedTheQueueIsNotLost)
     for (int round = 0; round < 5 && r.seen.size() < 2; ++round)
         QCoreApplication::processEvents();
     EXPECT_EQ(r.seen, (Reports{{10, 0}, {20, 0}}));
+}
+
+// The engine wakes the instance from its own threads.  Between a wake-up and
+// the drain it asks for, this thread takes no lock the engine thread holds:
+// only the hand-over itself may order the engine's work before the drain.
+TEST(ConverterInstance, WakeUpsFromAnEngineThreadBringEveryReportInOrder)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    Recorded r;
+    const std::thread::id owner = std::this_thread::get_id();
+    bool elsewhere = false;
+    r.instance.SetReportSink([&](int32_t p, int32_t s) {
+        elsewhere = elsewhere || std::this_thread::get_id() != owner;
+        r.seen.emplace_back(p, s);
+        return uint8_t(1);
+    });
+    r.Start();
+    constexpr int32_t kReports = 2000;
+    std::thread engineThread([&r] {
+        for (int32_t i = 0; i < kReports; ++i)
+            r.engine.QueueReport(i, 0);
+    });
+    // A bound against a lost wake-up, not a speed target.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (r.seen.size() < size_t(kReports) && std::chrono::steady_clock::now() < giveUp)
+        QCoreApplication::processEvents();
+    engineThread.join();
+    Reports expected;
+    for (int32_t i = 0; i < kReports; ++i)
+        expected.emplace_back(i, 0);
+    EXPECT_EQ(r.seen, expected);
+    EXPECT_FALSE(elsewhere);
 }
 
 TEST(ConverterInstance, ASinkThatRunsTheEventLoopGetsTheNextDrainInsideItsOwn)
