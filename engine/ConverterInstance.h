@@ -5,10 +5,11 @@
 
 #include "ConverterEngine.h"
 
-#include <QObject>
-
 #include <cstdint>
 #include <functional>
+#include <memory>
+
+class QSocketNotifier;
 
 namespace pellavan {
 
@@ -26,12 +27,16 @@ public:
     DCHandle Handle() const { return m_handle; }
 
     // Closes the current engine instance and makes a new one, its wake-up
-    // registered; 0 when the engine could not make one.
+    // registered; 0 when the engine could not make one.  Replace and Close
+    // run on the thread that made this object.
     DCHandle Replace();
-    // Clears the wake-up and closes the engine instance, if there is one.
+    // Clears the wake-up and closes the engine instance, if there is one; a
+    // drain the wake-up asked for and that has not run yet is dropped.
     void Close();
-    // Hands every queued report to the sink.  Runs on this object's thread,
-    // posted there by the wake-up; callers may also drain directly.
+    // Hands every queued report to the sink.  Runs on this object's thread
+    // when its event loop sees a wake-up (wake-ups that come before it gets
+    // there make one drain); callers may also drain directly, and must on a
+    // thread with no event dispatcher, where no wake-up is registered.
     void DispatchReports();
 
     void SetReportSink(ReportSink sink) { m_sink = std::move(sink); }
@@ -44,12 +49,19 @@ public:
 private:
     static uint8_t Trampoline(int32_t progress, int32_t state);
 
+    void OpenWakeup();
+    void CloseWakeup();
+
     ConverterEngine &m_engine;
     DCHandle m_handle = 0;
     ReportSink m_sink;
-    // The target of the posted drains: a drain still queued when this
-    // object goes is dropped with it.
-    QObject m_thread;
+    // The wake-up only adds to this counter; the notifier, on this object's
+    // thread, reads it and drains.  The write and the read order the engine
+    // thread's work before the drain where race checkers see it, which a
+    // call queued through Qt's event loop does not.  Both live as long as
+    // the handle.
+    int m_wakeFd = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace pellavan

@@ -88,9 +88,19 @@ const ScriptedTitle *ScriptedEngine::title(int32_t t) const
 
 void ScriptedEngine::QueueReport(int32_t progress, int32_t state)
 {
-    m_reports.emplace_back(progress, state);
+    {
+        std::lock_guard lock(m_reportsMutex);
+        m_reports.emplace_back(progress, state);
+    }
+    std::lock_guard lock(m_wakeupMutex);
     if (m_wakeup)
         m_wakeup();
+}
+
+size_t ScriptedEngine::PendingReports() const
+{
+    std::lock_guard lock(m_reportsMutex);
+    return m_reports.size();
 }
 
 DCHandle ScriptedEngine::CreateConverter()
@@ -105,6 +115,7 @@ void ScriptedEngine::CloseConverter(DCHandle h)
 {
     log("CloseConverter", {S(h)});
     m_open.erase(std::remove(m_open.begin(), m_open.end(), h), m_open.end());
+    std::lock_guard lock(m_reportsMutex);
     m_reports.clear();
 }
 
@@ -241,6 +252,7 @@ void ScriptedEngine::Converter_Resume(DCHandle h)
 void ScriptedEngine::Converter_CancelConvert(DCHandle h)
 {
     log("Converter_CancelConvert", {S(h)});
+    std::lock_guard lock(m_reportsMutex);
     m_reports.clear();   // no report of a cancelled job is delivered
 }
 void ScriptedEngine::Converter_CloseFile(DCHandle h) { log("Converter_CloseFile", {S(h)}); }
@@ -281,16 +293,31 @@ PicturePtr ScriptedEngine::Converter_GetPreview2(DCHandle h, void *, int32_t fla
 
 void ScriptedEngine::Converter_EndPreview(DCHandle h) { log("Converter_EndPreview", {S(h)}); }
 
-void ScriptedEngine::SetWakeup(DCHandle, std::function<void()> wakeup) { m_wakeup = std::move(wakeup); }
+void ScriptedEngine::SetWakeup(DCHandle, std::function<void()> wakeup)
+{
+    std::lock_guard lock(m_wakeupMutex);
+    m_wakeup = std::move(wakeup);
+}
 
 void ScriptedEngine::DispatchReports(DCHandle)
 {
     ++m_dispatches;
-    while (!m_reports.empty()) {
-        auto [progress, state] = m_reports.front();
-        m_reports.pop_front();
+    for (;;) {
+        std::pair<int32_t, int32_t> report;
+        {
+            std::unique_lock lock(m_reportsMutex);
+            if (m_reports.empty()) {
+                lock.unlock();
+                if (onDrained)
+                    onDrained();
+                return;
+            }
+            report = m_reports.front();
+            m_reports.pop_front();
+        }
+        // Unlocked: the callback may queue more, start jobs, cancel.
         if (m_callback)
-            m_callback(progress, state);   // may queue more, start jobs, cancel
+            m_callback(report.first, report.second);
     }
 }
 

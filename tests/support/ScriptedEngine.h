@@ -6,6 +6,7 @@
 #include "ConverterEngine.h"
 
 #include <deque>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,11 +51,15 @@ class ScriptedEngine final : public ConverterEngine {
 public:
     EngineScript script;
     std::vector<std::string> calls;       // "Name(arg, arg, ...)", handle first
+    // Runs on the draining thread each time a drain finds the queue empty,
+    // as an engine thread that queues a report just then would.
+    std::function<void()> onDrained;
 
     // Queues a report for the last started job and wakes the host, as the
-    // engine does from its threads.
+    // engine does from its threads: any thread may call it, and the wake-up
+    // runs under a lock of its own, so none is running once SetWakeup returns.
     void QueueReport(int32_t progress, int32_t state);
-    size_t PendingReports() const { return m_reports.size(); }
+    size_t PendingReports() const;
     DCHandle LastHandle() const { return m_nextHandle - 1; }
     std::vector<DCHandle> OpenHandles() const { return m_open; }
     bool Paused() const { return m_paused; }
@@ -113,8 +118,10 @@ private:
 
     DCHandle m_nextHandle = 1;
     std::vector<DCHandle> m_open;
-    std::function<void()> m_wakeup;
     ConvertCallback m_callback = nullptr;
+    std::mutex m_wakeupMutex;   // held while the wake-up runs
+    std::function<void()> m_wakeup;
+    mutable std::mutex m_reportsMutex;
     std::deque<std::pair<int32_t, int32_t>> m_reports;
     bool m_paused = false;
     int m_dispatches = 0;
