@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -159,6 +160,102 @@ TEST_F(DamagedCells, AnUnreadableCellIsLeftOutAndToldOnce)
     EXPECT_LE(kb, cellKb + 64) << o.err;
     // The title's length less that cell's.
     EXPECT_NEAR(DurationOf(QString::fromStdString(out)), FrameSeconds(frames[0] + frames[2]), 0.05) << o.err;
+}
+
+// The sectors in [first, last] of the title set's VOB that hold a nav pack
+// (each starts a VOBU).
+std::vector<uint32_t> NavPacks(const std::string &root, uint32_t first, uint32_t last)
+{
+    std::vector<uint32_t> packs;
+    FILE *f = std::fopen((root + "/VIDEO_TS/" + kVob).c_str(), "rb");
+    if (!f)
+        return packs;
+    unsigned char block[2048];
+    for (uint32_t s = first; s <= last; ++s) {
+        if (std::fseek(f, long(s) * 2048, SEEK_SET) != 0 || std::fread(block, 1, sizeof block, f) != sizeof block)
+            break;
+        const unsigned char system[] = {0, 0, 1, 0xBB}, pci[] = {0, 0, 1, 0xBF};
+        if (std::equal(system, system + 4, block + 14) && std::equal(pci, pci + 4, block + 38))
+            packs.push_back(s);
+    }
+    std::fclose(f);
+    return packs;
+}
+
+// ffprobe's chapters of a file: (start in seconds, title).
+std::vector<std::pair<double, QString>> ChaptersOf(const QString &file)
+{
+    QByteArray out;
+    Run("ffprobe", {"-v", "error", "-show_entries", "chapter=start_time:chapter_tags=title", "-of", "csv=p=0", file},
+        &out);
+    std::vector<std::pair<double, QString>> list;
+    for (const QByteArray &line : out.split('\n')) {
+        const int comma = line.indexOf(',');
+        if (comma > 0)
+            list.emplace_back(line.left(comma).toDouble(), QString::fromUtf8(line.mid(comma + 1)));
+    }
+    return list;
+}
+
+TEST_F(DamagedCells, AChapterWhoseStartIsUnreadableIsMarkedAtItsFirstPictureAfter)
+{
+    // The sync disc: six cells of 30 frames in two VOBUs, a flash 6 frames
+    // into each.  Cell 3's nav pack is read, the blocks after it (its first
+    // pictures) are not: the reading goes on in the middle of the VOBU, where
+    // nothing decodes before the next key picture.
+    const std::string disc = Disc("sync");
+    const auto cells = CellSectors(disc);
+    ASSERT_EQ(cells.size(), 6u);
+    const std::vector<uint32_t> vobus = NavPacks(disc, cells[2].first, cells[2].second);
+    ASSERT_EQ(vobus.size(), 2u);
+    ASSERT_EQ(vobus[0], cells[2].first);
+    // The reader skips 1, 2, 4 ... blocks: a damaged stretch of 2^k - 1 blocks
+    // is passed without reaching into the next VOBU.
+    const uint32_t from = cells[2].first + 1;
+    uint32_t lost = 1;
+    while (from + 2 * lost + 1 <= vobus[1])
+        lost = 2 * lost + 1;
+    const Reads damage{(long long)from * 2048, ((long long)from + lost) * 2048, 0};
+    const std::string out = Path("sync.mp4");
+    const Outcome o = RunCli({"convert", disc, out, "1", "--size", "320x240"}, damage, Path("err"));
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    ASSERT_NE(o.err.find("unreadable region"), std::string::npos) << o.err;
+
+    // Every chapter keeps its mark, in order, the damaged one included.
+    const auto chapters = ChaptersOf(QString::fromStdString(out));
+    ASSERT_EQ(chapters.size(), 6u) << o.err;
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(chapters[size_t(i)].second, QString("Chapter %1").arg(i + 1, 2, 10, QChar('0')));
+        if (i > 0) {
+            EXPECT_GT(chapters[size_t(i)].first, chapters[size_t(i - 1)].first);
+        }
+    }
+    EXPECT_NEAR(chapters[1].first, FrameSeconds(30), FrameSeconds(1));   // before the damage: in place
+    // After it, each mark is where its chapter's pictures begin: its flash
+    // comes 6 frames later.
+    QByteArray luma;
+    enginetest::Run("ffprobe", {"-v", "error", "-f", "lavfi", "-i", "movie='" + QString::fromStdString(out) + "',signalstats",
+                    "-show_entries", "frame=pts_time:frame_tags=lavfi.signalstats.YAVG", "-of", "csv=p=0"},
+        &luma);
+    std::vector<double> flashes;
+    bool bright = false;
+    for (const QByteArray &line : luma.split('\n')) {
+        const QList<QByteArray> f = line.split(',');
+        if (f.size() < 2)
+            continue;
+        const bool now = f[1].toDouble() > 128;
+        if (now && !bright)
+            flashes.push_back(f[0].toDouble());
+        bright = now;
+    }
+    ASSERT_GE(flashes.size(), 3u);
+    for (int i = 0; i < 3; ++i)   // the last three flashes are chapters 4 to 6's
+        EXPECT_NEAR(chapters[size_t(3 + i)].first, flashes[flashes.size() - 3 + size_t(i)] - FrameSeconds(6),
+                    FrameSeconds(1))
+            << "chapter " << 4 + i;
+    // The damaged chapter's first picture after the damage comes after its
+    // own start, so at least a frame before the next chapter.
+    EXPECT_LE(chapters[2].first, chapters[3].first - FrameSeconds(1));
 }
 
 // A generous bound: a damaged conversion may need a little more than the

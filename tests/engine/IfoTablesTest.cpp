@@ -333,3 +333,26 @@ TEST(IfoTables, LanguageNamesCoverEveryCodeOfTheStandard)
         }
     EXPECT_EQ(known, 184);
 }
+
+// Files carry a sound's language by its three-letter code (ISO 639-2/T, the
+// form MP4 names); every code with a name has one, and only those.
+TEST(IfoTables, EveryNamedLanguageHasItsThreeLetterCode)
+{
+    EXPECT_EQ(LanguageCode3("en"), "eng");
+    EXPECT_EQ(LanguageCode3("fr"), "fra");   // the terminology code, not "fre"
+    EXPECT_EQ(LanguageCode3("de"), "deu");
+    EXPECT_EQ(LanguageCode3("zh"), "zho");
+    EXPECT_EQ(LanguageCode3("zu"), "zul");
+    EXPECT_EQ(LanguageCode3("qa"), "");
+    EXPECT_EQ(LanguageCode3(""), "");
+    for (char a = 'a'; a <= 'z'; ++a)
+        for (char b = 'a'; b <= 'z'; ++b) {
+            const std::string code{a, b}, three = LanguageCode3(code);
+            EXPECT_EQ(three.empty(), LanguageName(code) == code) << code;
+            if (!three.empty()) {
+                EXPECT_EQ(three.size(), 3u) << code;
+                for (char c : three)
+                    EXPECT_TRUE(c >= 'a' && c <= 'z') << code;   // as an MP4 packs it, five bits a letter
+            }
+        }
+}

@@ -51,9 +51,9 @@ struct QuietView : RunView {
 };
 
 
-std::string Probe(const std::string &file, const char *entries)
+std::string Probe(const std::string &file, const char *entries, const char *stream = "v:0")
 {
-    const std::string cmd = std::string("ffprobe -v error -select_streams v:0 -show_entries ") + entries +
+    const std::string cmd = std::string("ffprobe -v error -select_streams ") + stream + " -show_entries " + entries +
                             " -of csv=p=0 '" + file + "' 2>/dev/null";
     std::string out;
     if (FILE *p = popen(cmd.c_str(), "r")) {
@@ -65,6 +65,38 @@ std::string Probe(const std::string &file, const char *entries)
     while (!out.empty() && (out.back() == '\n' || out.back() == ','))
         out.pop_back();
     return out;
+}
+
+// The file's chapters as ffprobe reads them: their titles, and their starts
+// in seconds.
+std::pair<std::vector<std::string>, std::vector<double>> Chapters(const std::string &file)
+{
+    std::pair<std::vector<std::string>, std::vector<double>> list;
+    const std::string cmd = "ffprobe -v error -show_entries chapter=start_time:chapter_tags=title -of csv=p=0 '" +
+                            file + "' 2>/dev/null";
+    if (FILE *p = popen(cmd.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p)) {
+            std::string line(buf);
+            while (!line.empty() && line.back() == '\n')
+                line.pop_back();
+            const size_t comma = line.find(',');
+            if (comma == std::string::npos)
+                continue;
+            list.first.push_back(line.substr(comma + 1));
+            list.second.push_back(std::stod(line.substr(0, comma)));
+        }
+        pclose(p);
+    }
+    return list;
+}
+
+// Each start within a frame (the profile's 30 per second) of `seconds`.
+void ExpectStarts(const std::vector<double> &starts, const std::vector<double> &seconds)
+{
+    ASSERT_EQ(starts.size(), seconds.size());
+    for (size_t i = 0; i < starts.size(); ++i)
+        EXPECT_NEAR(starts[i], seconds[i], 1.001 / 30) << "chapter " << i + 1;
 }
 
 struct RealRun : ::testing::Test {
@@ -146,6 +178,31 @@ TEST_F(RealRun, MergedJobsMakeOneFileOfTheirSummedLength)
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"MOVIE.mp4"});
     // 45 + 30 + 60 frames.
     EXPECT_NEAR(std::stod(Probe(File("MOVIE.mp4"), "format=duration")), 4.5, 0.4);
+    // One chapter per job, named as the job's own file would be, where the
+    // job begins (at the profile's 30 frames per second: 45 and 75 frames).
+    const auto [names, starts] = Chapters(File("MOVIE.mp4"));
+    EXPECT_EQ(names, (std::vector<std::string>{"MOVIE_Title01_01", "MOVIE_Title01_02", "MOVIE_Title02"}));
+    ExpectStarts(starts, {0, 45 * 1.001 / 30, 75 * 1.001 / 30});
+}
+
+TEST_F(RealRun, TitleJobsFileCarriesTheDiscsChaptersItsLanguageAndItsName)
+{
+    TitleTree &tree = disc.tree;
+    TreeNode &t1 = *tree.DiscNode()->children[0];
+    TreeNode &t2 = *tree.DiscNode()->children[1];
+    tree.SetState(t1, StateChecked);
+    ApplyTitleStateToChapters(tree, t1);
+    tree.SetState(t2, StateUnchecked);
+    ApplyTitleStateToChapters(tree, t2);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(view.statuses.back(), kJobFinishedText);
+    const std::string file = File("MOVIE_Title01.mp4");
+    // Chapters of 45, 30 and 3 frames, marked where their first pictures are.
+    const auto [names, starts] = Chapters(file);
+    EXPECT_EQ(names, (std::vector<std::string>{"Chapter 01", "Chapter 02", "Chapter 03"}));
+    ExpectStarts(starts, {0, 45 * 1.001 / 30, 75 * 1.001 / 30});
+    EXPECT_EQ(Probe(file, "stream_tags=language", "a:0"), "eng");
+    EXPECT_EQ(Probe(file, "format_tags=title", "a:0"), "MOVIE_Title01");
 }
 
 TEST_F(RealRun, UnwritableOutputFolderFailsEachJobAndTheRunEnds)

@@ -157,8 +157,8 @@ std::vector<ChapterEntry> FileChapters(const std::vector<FileJob> &jobs, const s
             if (start < endFrame)
                 AddRising(list, start, ChapterName(m.chapter));
         }
-        if (list.empty())   // the reading knew no chapters: the file is its first
-            list.push_back({0, ChapterName(job.firstChapter)});
+        if (list.empty() && job.startFrame < endFrame)   // the reading knew no chapters
+            list.push_back({job.startFrame, ChapterName(job.firstChapter)});
         return list;
     }
     for (const FileJob &job : jobs)

@@ -268,14 +268,17 @@ void ReadingStage::NoteChapter(const AVPacket &pkt)
 {
     if (pkt.pos >= 0)
         lastPicturePos_ = pkt.pos;
+    const bool key = (pkt.flags & AV_PKT_FLAG_KEY) != 0;
     const int chapter = feed_.ChapterAt(lastPicturePos_);
-    if (chapter >= 0 && (marks_.empty() || chapter > marks_.back().chapter)) {
+    // A chapter shows from its first key picture: what comes before it (the
+    // rest of a group whose start could not be read) cannot be decoded.
+    if (key && chapter >= 0 && (marks_.empty() || chapter > marks_.back().chapter)) {
         marks_.push_back({chapter, AV_NOPTS_VALUE});
         keyPictures_ = 0;
     }
     if (marks_.empty() || pkt.pts == AV_NOPTS_VALUE)
         return;
-    if (pkt.flags & AV_PKT_FLAG_KEY)
+    if (key)
         ++keyPictures_;
     // In decoding order a chapter's first pictures on screen may follow its
     // first key picture (B-pictures of an open GOP): up to the next key
