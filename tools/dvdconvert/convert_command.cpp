@@ -383,6 +383,7 @@ const CommandRegistration convertCommand{
     "convert", "SOURCE OUTPUT JOB... [OPTION]...",
     "converts titles (JOB = TITLE) or chapter ranges (JOB = TITLE:A-B), 1-based, one after another into OUTPUT;\n"
     "the first listed audio stream unless --audio; 640x480 H.264 at the title's own rate unless told otherwise;\n"
+    "the file marks each chapter (one chapter per JOB when there are several) and names its sound's language;\n"
     "Ctrl-C stops and finishes the file up to where it got",
     RunConvert, kConvertOptions};
 

@@ -14,6 +14,7 @@ extern "C" {
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -414,10 +415,15 @@ bool OutputFile::Finish(std::string &error)
         Discard();
         return false;
     }
-    std::string why;
-    if (rewrite && !RewriteWithChapters(path_, ContainerName(encoder_), chapters, FrameBase(), frames_.load(), shift,
-                                    why))
-        Log(1, "%s; the file keeps the chapters it was begun with", why.c_str());   // it still plays
+    if (rewrite) {
+        std::string why;
+        const auto began = std::chrono::steady_clock::now();
+        if (RewriteWithChapters(path_, ContainerName(encoder_), chapters, FrameBase(), frames_.load(), shift, why))
+            Log(3, "%zu chapters put into %s in %.2f s", chapters.size(), path_.c_str(),
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+        else
+            Log(1, "%s; the file keeps the chapters it was begun with", why.c_str());   // it still plays
+    }
     return true;
 }
 
