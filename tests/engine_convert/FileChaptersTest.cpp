@@ -146,6 +146,33 @@ TEST_P(FileChapters, MergedRunHasAChapterAtEachJobsStartNamedAfterTheJob)
     EXPECT_FALSE(ct::FileExists(path + ".chapters"));
 }
 
+TEST_P(FileChapters, MergedRunOfThreeTitlesHasThreeChapters)
+{
+    // The NTSC disc: titles of 78 and 60 frames in one title set, and one of
+    // 66 frames (16:9, its own sound) in the next.
+    ApiHost ntsc;
+    ASSERT_TRUE(Converter_OpenDVD(ntsc.h, DISCS "/ntsc", 1));
+    const std::string path = dir + "/NTSC" + Ext();
+    const int frames[] = {78, 60, 66};
+    for (int title = 0; title < 3; ++title) {
+        Converter_SetVideoCBRBitrate(ntsc.h, 900);
+        Converter_SetAudioBitrate(ntsc.h, Wmv() ? 64 : 128);
+        Converter_SetAudioSamplerate(ntsc.h, 48000);
+        const int last = Converter_GetChapterCount(ntsc.h, title) - 1;
+        ASSERT_TRUE(Converter_SetConvertInfo(ntsc.h, title, 0, last, 320, 240, 0x80, 0, -1, -1, 0, GetParam(), 1,
+                                             title == 0 ? 1 : 0, 0, 0))
+            << Converter_GetLastError(ntsc.h);
+        const int ends = ntsc.Ends();
+        ASSERT_TRUE(ntsc.Convert(path)) << Converter_GetLastError(ntsc.h);
+        ASSERT_TRUE(ntsc.WaitEnds(ends + 1));
+        ASSERT_EQ(ntsc.reports.back().progress, 100) << Converter_GetLastError(ntsc.h);
+    }
+    Converter_CloseFile(ntsc.h);
+    ExpectChapters(path, {{0, "NTSC_Title01"},
+                          {frames[0] * kFrame, "NTSC_Title02"},
+                          {(frames[0] + frames[1]) * kFrame, "NTSC_Title03"}});
+}
+
 TEST_P(FileChapters, DiscNameATagCannotHoldIsMadeValidText)
 {
     // A byte that is no UTF-8 (read as Latin-1) and a control character (left out).
