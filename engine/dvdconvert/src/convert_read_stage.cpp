@@ -73,8 +73,16 @@ void ReadingStage::MapStreams()
 
 void ReadingStage::OnTimeline(AVPacket *pkt)
 {
-    // Clock restarts between cells: the reader knows the running offset.
-    const int64_t offset = feed_.TimestampOffsetAt(pkt->pos);
+    // Clock restarts between cells: the reader knows the running offset.  A
+    // packet the parser joined has no position of its own; it follows the
+    // stream's packet before it, not whatever another stream read since
+    // (sound of the next cell, say, whose clock has restarted).
+    int64_t pos = pkt->pos;
+    if (pos >= 0)
+        streamPos_[pkt->stream_index] = pos;
+    else if (auto it = streamPos_.find(pkt->stream_index); it != streamPos_.end())
+        pos = it->second;
+    const int64_t offset = feed_.TimestampOffsetAt(pos);
     if (pkt->pts != AV_NOPTS_VALUE)
         pkt->pts += offset;
     if (pkt->dts != AV_NOPTS_VALUE)

@@ -9,6 +9,7 @@
 #include "convert_timeline.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,7 @@ private:
     int64_t videoEnd_ = AV_NOPTS_VALUE;       // end of the range's last picture packet
     int64_t lastPos_ = 0;                     // parsed pictures may come without a position
     int64_t lastPicturePos_ = 0;
+    std::map<int, int64_t> streamPos_;        // each stream's last known position
     std::vector<ChapterMark> marks_;
     int keyPictures_ = 0;                     // key pictures since the last chapter began
     int lastPercent_ = -1;
