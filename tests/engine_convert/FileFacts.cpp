@@ -8,6 +8,17 @@
 
 namespace ct {
 
+namespace {
+
+std::string Line(std::string out)
+{
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
 std::vector<Chapter> Chapters(const std::string &path)
 {
     std::vector<Chapter> list;
@@ -27,11 +38,7 @@ std::string Tag(const std::string &path, const std::string &stream, const std::s
 {
     const std::string what = stream.empty() ? "format_tags=" + key : "stream_tags=" + key;
     const std::string select = stream.empty() ? "" : " -select_streams " + stream;
-    std::string out = Run("ffprobe -v error" + select + " -show_entries " + what + " -of default=nw=1:nk=1 '" + path +
-                          "'");
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
-        out.pop_back();
-    return out;
+    return Line(Run("ffprobe -v error" + select + " -show_entries " + what + " -of default=nw=1:nk=1 '" + path + "'"));
 }
 
 double StartTime(const std::string &path, const std::string &stream)
@@ -116,10 +123,7 @@ std::vector<Chapter> MediaInfoChapters(const std::string &path)
 
 std::string MediaInfoLanguage(const std::string &path)
 {
-    std::string out = Run("mediainfo --Inform='Audio;%Language%' '" + path + "'");
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
-        out.pop_back();
-    return out;
+    return Line(Run("mediainfo --Inform='Audio;%Language%' '" + path + "'"));
 }
 
 } // namespace ct

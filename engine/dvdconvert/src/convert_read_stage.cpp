@@ -274,10 +274,10 @@ bool ReadingStage::AfterRange(const AVPacket *pkt)
 
 void ReadingStage::NoteChapter(const AVPacket &pkt)
 {
-    if (pkt.pos >= 0)
-        lastPicturePos_ = pkt.pos;
+    // The position OnTimeline kept for the pictures: a joined one has none.
+    const auto at = streamPos_.find(pkt.stream_index);
     const bool key = (pkt.flags & AV_PKT_FLAG_KEY) != 0;
-    const int chapter = feed_.ChapterAt(lastPicturePos_);
+    const int chapter = at != streamPos_.end() ? feed_.ChapterAt(at->second) : -1;
     // A chapter shows from its first key picture: what comes before it (the
     // rest of a group whose start could not be read) cannot be decoded.
     if (key && chapter >= 0 && (marks_.empty() || chapter > marks_.back().chapter)) {

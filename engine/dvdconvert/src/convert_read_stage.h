@@ -79,7 +79,6 @@ private:
     int64_t soundThrough_ = AV_NOPTS_VALUE;   // the end of the latest sound packet
     int64_t videoEnd_ = AV_NOPTS_VALUE;       // end of the range's last picture packet
     int64_t lastPos_ = 0;                     // parsed pictures may come without a position
-    int64_t lastPicturePos_ = 0;
     std::map<int, int64_t> streamPos_;        // each stream's last known position
     std::vector<ChapterMark> marks_;
     int keyPictures_ = 0;                     // key pictures since the last chapter began
