@@ -1,12 +1,16 @@
 // A preloaded stand-in for a scratched disc: reads that touch a chosen byte
 // range of a chosen file fail with EIO, after a delay if asked, the way a
 // drive gives up on a damaged sector.
-//   PELLAVAN_FAIL_FILE   the file's name (its last path component)
+//   PELLAVAN_FAIL_FILE   the file's name (its last path component), or several
+//                        names separated by commas: the range then counts
+//                        through them in order, as through one title's VOBs
 //   PELLAVAN_FAIL_FROM   first failing byte
 //   PELLAVAN_FAIL_TO     first byte after the failing range
 //   PELLAVAN_FAIL_DELAY_MS  how long each failing read takes (default 0)
+//   PELLAVAN_FAIL_ERRNO  EIO (the default), ENOMEDIUM, ENODEV or ENXIO
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -14,11 +18,13 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr int kMaxFd = 4096;
 std::atomic<bool> g_marked[kMaxFd];
+std::atomic<long long> g_base[kMaxFd];   // where a marked file starts in the range's count
 
 const char *Env(const char *name)
 {
@@ -26,19 +32,50 @@ const char *Env(const char *name)
     return v && *v ? v : nullptr;
 }
 
-bool Chosen(const char *path)
+// The place of `path` among the chosen files, with the bytes of the
+// chosen files before it (found beside it); -1 when it is none of them.
+int Chosen(const char *path, long long &base)
 {
     const char *want = Env("PELLAVAN_FAIL_FILE");
     if (!want || !path)
-        return false;
+        return -1;
     const char *slash = std::strrchr(path, '/');
-    return std::strcmp(slash ? slash + 1 : path, want) == 0;
+    const std::string dir = slash ? std::string(path, size_t(slash - path) + 1) : std::string();
+    const std::string name = slash ? slash + 1 : path;
+    base = 0;
+    int index = 0;
+    for (const char *p = want;; ++index) {
+        const char *comma = std::strchr(p, ',');
+        const std::string each = comma ? std::string(p, size_t(comma - p)) : std::string(p);
+        if (each == name)
+            return index;
+        struct stat st {};
+        if (::stat((dir + each).c_str(), &st) == 0)
+            base += st.st_size;
+        if (!comma)
+            return -1;
+        p = comma + 1;
+    }
 }
 
 void Mark(int fd, const char *path)
 {
-    if (fd >= 0 && fd < kMaxFd)
-        g_marked[fd] = Chosen(path);
+    long long base = 0;
+    if (fd >= 0 && fd < kMaxFd) {
+        g_marked[fd] = Chosen(path, base) >= 0;
+        g_base[fd] = base;
+    }
+}
+
+int FailErrno()
+{
+    const char *e = Env("PELLAVAN_FAIL_ERRNO");
+    if (!e)
+        return EIO;
+    return !std::strcmp(e, "ENOMEDIUM") ? ENOMEDIUM
+           : !std::strcmp(e, "ENODEV")  ? ENODEV
+           : !std::strcmp(e, "ENXIO")   ? ENXIO
+                                        : EIO;
 }
 
 // True (with errno set, after the delay) when [offset, offset + count) touches the range.
@@ -50,11 +87,12 @@ bool Fails(int fd, off_t offset, size_t count)
     if (!from || !to)
         return false;
     const long long a = std::atoll(from), b = std::atoll(to);
+    offset += off_t(g_base[fd].load());
     if (offset >= b || offset + off_t(count) <= a)
         return false;
     if (const char *delay = Env("PELLAVAN_FAIL_DELAY_MS"))
         ::usleep(useconds_t(std::atoi(delay)) * 1000);
-    errno = EIO;
+    errno = FailErrno();
     return true;
 }
 
