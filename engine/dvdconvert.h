@@ -223,6 +223,19 @@ DVDCONVERT_API int32_t Converter_GetDamagedCount(DCHandle h);
 /* host: region `index` (0-based) of those: where it lies in the title (ms)
  * and how much was skipped (KB); false when there is no such region. */
 DVDCONVERT_API DCBool Converter_GetDamagedRegion(DCHandle h, int32_t index, int32_t *timeMs, int32_t *kilobytes);
+/* How the reading of a job ended (Converter_GetReadEnd). */
+enum {
+    DC_READ_WHOLE = 0,     /* to the end of its chapters, skipped regions aside */
+    DC_READ_STOPPED = 1,   /* nothing after a point could be read: the job ended there, done, its file
+                              keeps what was converted */
+    DC_READ_DISC_GONE = 2  /* the disc was taken out or its drive went away: the job ended there */
+};
+/* host: how the reading of the current job (or, after it, the last one)
+ * ended (DC_READ_*).  Unless it was whole, `text` (may be NULL) gets up to
+ * `size` bytes of it in plain words, zero-terminated ("the disc could not be
+ * read after 0:01:02; 21:58 of the title is missing"); else "".  The job's
+ * last damaged region is the one the reading ended in. */
+DVDCONVERT_API int32_t Converter_GetReadEnd(DCHandle h, char *text, int32_t size);
 /* host: process-wide log handler (NULL = messages are dropped). */
 DVDCONVERT_API void DVDConvert_SetLogHandler(DCLogFn fn, void *context);
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 
 namespace dvdc {
 
@@ -82,6 +83,7 @@ ReaderOpener PlanReaders(Instance &in, const JobInfo &info, std::string &error)
     const bool soundAfter = info.lastChapter + 1 < int(t.chapterTimes.size()) &&
                             PlanTitleRead(in, info.title, info.lastChapter + 1, info.lastChapter + 1, info.angle,
                                           after, ignored);
+    after.stopAtDamage = true;   // not worth a wait for an unreadable stretch
     return [range, after, soundAfter](std::string &openError) -> std::unique_ptr<TitleReader> {
         auto reader = OpenTitleReader(range, openError);
         if (reader && soundAfter) {
@@ -279,6 +281,18 @@ DVDCONVERT_API DCBool Converter_GetDamagedRegion(DCHandle h, int32_t index, int3
     if (kilobytes)
         *kilobytes = int32_t(std::min<int64_t>((r.bytes + 1023) / 1024, INT32_MAX));
     return 1;
+}
+
+DVDCONVERT_API int32_t Converter_GetReadEnd(DCHandle h, char *text, int32_t size)
+{
+    ConvertSession *s = Session(h);
+    const std::vector<DamagedRegion> regions = s ? s->Damaged() : std::vector<DamagedRegion>{};
+    const bool early = !regions.empty() && regions.back().end != ReadEnd::None;
+    if (text && size > 0)
+        std::snprintf(text, size_t(size), "%s", early ? regions.back().told.c_str() : "");
+    if (!early)
+        return DC_READ_WHOLE;
+    return regions.back().end == ReadEnd::DiscGone ? DC_READ_DISC_GONE : DC_READ_STOPPED;
 }
 
 // Each report is taken on its own and the instance found again after every

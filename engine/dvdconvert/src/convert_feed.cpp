@@ -15,6 +15,15 @@ namespace {
 constexpr int kChunk = 64 * 1024;
 constexpr size_t kChunksAhead = 4;   // at most 256 KB read ahead
 
+// A reader whose reading ended before it gave a single byte, with the disc
+// gone or nothing of it readable: why, for the job's failure ("" when it
+// simply ended).
+std::string ReadEndedAtOnce(const TitleReader &reader)
+{
+    const std::vector<DamagedRegion> damaged = reader.Damaged();
+    return damaged.empty() || damaged.back().end == ReadEnd::None ? std::string() : damaged.back().told;
+}
+
 } // namespace
 
 struct ReadFeed::State {
@@ -23,6 +32,7 @@ struct ReadFeed::State {
     std::condition_variable changed;
     std::deque<std::vector<uint8_t>> chunks;
     bool ended = false;
+    bool given = false;   // the reader gave some bytes
     std::string error;
     std::unique_ptr<TitleReader> reader;   // set once by the feed's thread
     std::atomic<TitleReader *> open{nullptr};
@@ -52,12 +62,15 @@ struct ReadFeed::State {
                 break;
             chunk.resize(size_t(n));
             std::lock_guard lock(self->mutex);
+            self->given = true;
             self->chunks.push_back(std::move(chunk));
             self->changed.notify_all();
         }
         std::lock_guard lock(self->mutex);
         if (!r)
             self->error = error.empty() ? "the title cannot be read" : error;
+        else if (!self->stop && !self->given)
+            self->error = ReadEndedAtOnce(*r);
         self->ended = true;
         self->changed.notify_all();
     }
@@ -83,7 +96,9 @@ std::string ReadFeed::Error() const
     return state_->error;
 }
 
-int ReadFeed::Read(uint8_t *buffer, int size)
+int ReadFeed::Read(uint8_t *buffer, int size) { return Read(buffer, size, nullptr); }
+
+int ReadFeed::Read(uint8_t *buffer, int size, const std::function<void()> &waiting)
 {
     int copied = 0;
     while (copied < size) {
@@ -91,7 +106,14 @@ int ReadFeed::Read(uint8_t *buffer, int size)
             if (copied > 0)
                 break;   // hand out what there is rather than wait
             std::unique_lock lock(state_->mutex);
-            state_->changed.wait(lock, [&] { return !state_->chunks.empty() || state_->ended || state_->stop; });
+            const auto ready = [&] { return !state_->chunks.empty() || state_->ended || state_->stop; };
+            while (!state_->changed.wait_for(lock, kWaitingCall, ready)) {
+                if (!waiting)
+                    continue;
+                lock.unlock();
+                waiting();
+                lock.lock();
+            }
             if (state_->stop || !state_->error.empty())
                 return -1;
             if (state_->chunks.empty())

@@ -15,6 +15,7 @@
 
 #include "title_reader.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -31,9 +32,14 @@ public:
     explicit ReadFeed(ReaderOpener open);
     ~ReadFeed() override;   // stops the feed; never waits for the disc
 
-    // Up to `size` bytes; 0 at the end of the title; -1 once stopped or when
-    // the reader could not be opened (Error() says why).
+    // Up to `size` bytes; 0 at the end of the title; -1 once stopped, when
+    // the reader could not be opened, or when it read nothing at all before
+    // its reading ended (Error() says why).
     int Read(uint8_t *buffer, int size) override;
+    // The same; while it waits for the disc, `waiting` is called every
+    // kWaitingCall (on the calling thread, no lock held).
+    int Read(uint8_t *buffer, int size, const std::function<void()> &waiting);
+    static constexpr std::chrono::milliseconds kWaitingCall{200};
     // Ends the feed: a waiting Read returns at once, the reader stops before
     // its next read.
     void Stop();

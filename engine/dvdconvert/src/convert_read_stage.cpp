@@ -25,7 +25,8 @@ int ReadingStage::ReadPacket(void *opaque, uint8_t *buf, int size)
     auto *self = static_cast<ReadingStage *>(opaque);
     if (!self->pass_.run.WaitWhilePaused())
         return AVERROR_EXIT;
-    const int n = self->feed_.Read(buf, size);
+    // While the disc is being skipped over, the gauge follows the reading.
+    const int n = self->feed_.Read(buf, size, [self] { self->ReportProgress(); });
     return n > 0 ? n : n == 0 ? AVERROR_EOF : AVERROR_EXIT;
 }
 

@@ -14,10 +14,18 @@ namespace dvdc {
 
 struct Instance;
 
+// How the reading of a range ended before its end: nothing after a damaged
+// stretch could be read, or the disc went away (taken out, the drive gone).
+enum class ReadEnd { None, Unreadable, DiscGone };
+
 // A stretch of the title that could not be read and was skipped.
 struct DamagedRegion {
     int64_t timeMs = 0;    // where it lies in the title (the time read up to it)
-    int64_t bytes = 0;     // how much was skipped
+    int64_t bytes = 0;     // the title's bytes from its first unreadable block to where reading went on
+    // Set on the last region when the reading ended with it; `told` then
+    // says so in plain words: where reading stopped and how much is missing.
+    ReadEnd end = ReadEnd::None;
+    std::string told;
 };
 
 class TitleReader {
@@ -26,7 +34,9 @@ public:
 
     // Copies up to `size` bytes of the stream into `buffer` (any size; packs
     // are 2048 bytes).  Returns the bytes copied, 0 at the end of the range.
-    // Unreadable blocks are skipped (and logged), never reported as an end.
+    // Unreadable blocks are skipped (and logged); the range ends early only
+    // when nothing after them can be read or the disc is gone (Damaged()
+    // then says so in its last region).
     virtual int Read(uint8_t *buffer, int size) = 0;
 
     // Progress of the reading, for percent reports.
@@ -71,6 +81,9 @@ struct ReadCell {
     int chapter = -1;   // the title's chapter the cell belongs to (0-based)
 };
 
+// The cells with those outside the VOB files (vobBlocks long) dropped and
+// those running past their end cut short.
+std::vector<ReadCell> ClipReadCells(std::vector<ReadCell> cells, uint32_t vobBlocks);
 // The cells of the chapter range in play order, with cells outside the VOB
 // files (vobBlocks long) dropped and cells running past their end cut short.
 std::vector<ReadCell> CollectReadCells(const ifo_handle_t &vts, int vtsTitle, int firstChapter,
@@ -83,6 +96,11 @@ struct TitleReadPlan {
     std::string sourcePath;
     int titleSet = 0;
     std::vector<ReadCell> cells;   // not yet cut to the VOB files' size
+    int64_t playMs = 0;            // the chapters' play time
+    std::string name;              // "the title", "chapter 3", "chapters 3 to 5"
+    // The reading ends at the first unreadable block, untold (a little of
+    // what follows a range, read only for its sound).
+    bool stopAtDamage = false;
 };
 
 // Chapters firstChapter..lastChapter (0-based, inclusive) of title (0-based),
