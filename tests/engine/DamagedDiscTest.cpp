@@ -26,6 +26,7 @@ const QString kCli = ENGINE_CLI;
 const QString kVob = "VTS_01_1.VOB";
 
 QString LongDisc() { return QString::fromUtf8(ENGINE_LONG_DISC) + "/long"; }
+QString BusyDisc() { return QString::fromUtf8(ENGINE_BUSY_DISC) + "/busy"; }
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -42,8 +43,9 @@ bool DecodesCleanly(const QString &file)
     return Run("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"}, &out, &err) == 0 && err.isEmpty();
 }
 
-// dvdconvert with reads of bytes [from, to) of the title's VOB failing.
-void StartFailing(QProcess &p, qint64 from, qint64 to, int delayMs, const QStringList &args)
+// dvdconvert with reads of bytes [from, to) of the title's VOB failing (with `error`).
+void StartFailing(QProcess &p, qint64 from, qint64 to, int delayMs, const QStringList &args,
+                  const QString &error = "EIO")
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("LD_PRELOAD", FAILING_READS);
@@ -52,6 +54,7 @@ void StartFailing(QProcess &p, qint64 from, qint64 to, int delayMs, const QStrin
     env.insert("PELLAVAN_FAIL_FROM", QString::number(from));
     env.insert("PELLAVAN_FAIL_TO", QString::number(to));
     env.insert("PELLAVAN_FAIL_DELAY_MS", QString::number(delayMs));
+    env.insert("PELLAVAN_FAIL_ERRNO", error);
     p.setProcessEnvironment(env);
     p.start(kCli, args);
 }
@@ -121,6 +124,79 @@ TEST_F(DamagedDisc, DamageAtTheVeryStartAndEndLeavesTheMiddle)
         EXPECT_GT(duration, 50.0) << (atStart ? "start" : "end");
         EXPECT_LT(duration, 60.5);
         EXPECT_TRUE(DecodesCleanly(out));
+    }
+}
+
+// Reading stops for good at 30 % of a 180 MB title, or a band is unreadable
+// there: each case in bounded time, the readable part kept, the loss told.
+TEST(LongDamage, UnreadableStretchesEndInBoundedTimeWithTheLossTold)
+{
+    const qint64 vobSize = QFileInfo(BusyDisc() + "/VIDEO_TS/" + kVob).size();
+    if (vobSize == 0)
+        GTEST_SKIP() << "the busy test disc was not made";
+    QTemporaryDir dir;
+    struct Case {
+        const char *name;
+        double from, to;      // the failing bytes, as fractions of the VOB
+        int delayMs;          // each failing read's
+        const char *error;
+        double seconds;       // the most the conversion may take
+        int exitCode;
+        double length;        // of the file, s; 0: no file is left
+        const char *told;     // what dvdconvert says of the end ("" for nothing)
+    };
+    // Stepping over 1 s reads position after position would take minutes.
+    const Case cases[] = {
+        {"quick failing reads to the end", 0.3, 1, 0, "EIO", 60, 0, 18, "could not be read"},
+        {"slow failing reads to the end", 0.3, 1, 1000, "EIO", 50, 0, 18, "could not be read"},
+        {"a band, readable after it", 0.3, 0.6, 300, "EIO", 60, 0, 42, ""},
+        {"no medium", 0.3, 1, 0, "ENOMEDIUM", 30, 0, 18, "went away"},
+        {"unreadable from the start", 0, 1, 0, "EIO", 60, 1, 0, "no part of the title could be read"},
+    };
+    const QRegularExpression end(R"((could not be read|went away) after (\d+):(\d\d):(\d\d)[^;]*; (\d+):(\d\d) of the title)");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = dir.filePath(QString(c.name).replace(' ', '_') + ".mp4");
+        const qint64 from = qint64(vobSize * c.from) / 2048 * 2048, to = qint64(vobSize * c.to) / 2048 * 2048;
+        QProcess p;
+        const auto start = std::chrono::steady_clock::now();
+        StartFailing(p, from, to, c.delayMs, {"convert", BusyDisc(), out, "1", "--codec", "2", "--size", "320x240"},
+                     c.error);
+        ASSERT_TRUE(p.waitForFinished(300000));
+        const double took = Seconds(std::chrono::steady_clock::now() - start);
+        const std::string err = p.readAllStandardError().toStdString();
+        const QString said = QString::fromStdString(err);
+        EXPECT_LT(took, c.seconds) << err;
+        EXPECT_EQ(p.exitCode(), c.exitCode) << err;
+        if (c.length == 0) {
+            EXPECT_FALSE(QFileInfo::exists(out));
+            EXPECT_NE(err.find(c.told), std::string::npos) << err;
+            continue;
+        }
+        const double length = DurationOf(out);
+        EXPECT_NEAR(length, c.length, 2.5) << err;
+        EXPECT_TRUE(DecodesCleanly(out));
+        const auto m = end.match(said);
+        if (!*c.told) {
+            // The band is told as one region of its own length; nothing is missing at the end.
+            EXPECT_FALSE(m.hasMatch()) << err;
+            const auto region = kRegionLine.match(said);
+            ASSERT_TRUE(region.hasMatch()) << err;
+            const double bandKb = double(to - from) / 1024;
+            EXPECT_GE(region.captured(5).toDouble(), bandKb) << err;
+            EXPECT_LE(region.captured(5).toDouble(), bandKb + 64) << err;
+            continue;
+        }
+        // While slow reads are skipped, the gauge moves on through the title.
+        if (c.delayMs >= 1000) {
+            EXPECT_TRUE(QRegularExpression(R"(\s([5-8]\d|9[0-8])%)").match(said).hasMatch()) << err;
+        }
+        // Where reading stopped, and the rest of the 60-second title as missing.
+        ASSERT_TRUE(m.hasMatch()) << err;
+        EXPECT_EQ(m.captured(1).toStdString(), c.told);
+        const int at = m.captured(2).toInt() * 3600 + m.captured(3).toInt() * 60 + m.captured(4).toInt();
+        EXPECT_NEAR(at, length, 2.5) << err;
+        EXPECT_NEAR(at + m.captured(5).toInt() * 60 + m.captured(6).toInt(), 60, 1) << err;
     }
 }
 

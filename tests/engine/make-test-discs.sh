@@ -6,6 +6,8 @@
 #                                     is newer than this script
 #   make-test-discs.sh --sample DIR   one DVD folder at DIR for trying the program
 #   make-test-discs.sh --long DIR     DIR/long: one 60 s 720x480 title (benchmarks)
+#   make-test-discs.sh --busy DIR     DIR/busy: one 60 s title at 24 Mbit/s, about
+#                                     180 MB, for unreadable stretches far longer than a skip
 #
 # Every title has its own background colour; a white bar across the top grows
 # 100 pixels per second of the title, so a still tells which title and which
@@ -28,6 +30,7 @@ mode=tests
 case "${1:-}" in
   --sample) mode=sample; shift ;;
   --long) mode=long; shift ;;
+  --busy) mode=busy; shift ;;
 esac
 [ $# -eq 1 ] || { echo "usage: $0 [--sample|--long] DIR" >&2; exit 2; }
 out=$1
@@ -153,6 +156,13 @@ case $mode in
     chapter long ntsc 720x480 4:3 red 1800 0 ac3:2 -- 0
     author long NTSC "<titleset><titles><video format=\"ntsc\" aspect=\"4:3\"/><audio lang=\"en\"/>
       <pgc>$(vobs long)</pgc></titles></titleset>"
+    ;;
+  busy)
+    ffmpeg -v fatal -f lavfi -i "testsrc2=size=720x480:rate=30000/1001:duration=60" \
+      -f lavfi -i "sine=f=440:sample_rate=48000:duration=60" -c:v mpeg2video -b:v 24M -minrate 24M -maxrate 24M \
+      -bufsize 1835k -g 15 -pix_fmt yuv420p -aspect 4:3 -c:a ac3 -b:a 192k -ac 2 -muxrate 30M -f dvd -y "$work/busy.mpg"
+    author busy NTSC "<titleset><titles><video format=\"ntsc\" aspect=\"4:3\"/><audio lang=\"en\"/>
+      <pgc>$(vobs busy)</pgc></titles></titleset>"
     ;;
   tests)
     ntsc_disc ntsc

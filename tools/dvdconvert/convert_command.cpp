@@ -367,10 +367,22 @@ int RunConvert(const std::vector<std::string> &args)
             PrintError("interrupted: " + args[1] + " holds what was converted");
             return kExitInterrupted;
         }
+        // A job that ended early is done, with the loss told; a disc that has
+        // gone ends the run.
+        char loss[512];
+        const int32_t end = g_engine->Converter_GetReadEnd(h, loss, sizeof loss);
+        if (end != DC_READ_WHOLE && !g_failed)
+            std::fprintf(stderr, "  %s\n", loss);
         if (g_failed) {
             PrintError(std::string("job failed: ") + g_engine->Converter_GetLastError(h));
             g_engine->Converter_CloseFile(h);
             return kExitFailed;
+        }
+        if (end == DC_READ_DISC_GONE && i + 1 < jobs.size()) {
+            g_engine->Converter_CloseFile(h);
+            PrintError("the disc is gone: jobs " + std::to_string(i + 2) + " to " + std::to_string(jobs.size()) +
+                       " were not converted; " + args[1] + " holds what was");
+            return kExitNoDisc;
         }
     }
     g_engine->Converter_CloseFile(h);
@@ -384,6 +396,8 @@ const CommandRegistration convertCommand{
     "converts titles (JOB = TITLE) or chapter ranges (JOB = TITLE:A-B), 1-based, one after another into OUTPUT;\n"
     "the first listed audio stream unless --audio; 640x480 H.264 at the title's own rate unless told otherwise;\n"
     "the file marks each chapter (one chapter per JOB when there are several) and names its sound's language;\n"
+    "unreadable parts of the disc are skipped and told; when nothing further can be read, or the disc is gone,\n"
+    "the job ends there, its file finished, saying where reading stopped and how much is missing;\n"
     "Ctrl-C stops and finishes the file up to where it got",
     RunConvert, kConvertOptions};
 

@@ -22,7 +22,7 @@ namespace dvdconvert {
     X(Converter_CloseFile) X(Converter_GetEncodeFps) X(Converter_GetPreview) X(Converter_BeginPreview)    \
     X(Converter_GetPreview2) X(Converter_EndPreview) X(Converter_SetWakeup) X(Converter_DispatchReports)   \
     X(Converter_FreePicture) X(Converter_GetLastError) X(DVDConvert_SetLogHandler)                       \
-    X(Converter_GetDamagedCount) X(Converter_GetDamagedRegion)
+    X(Converter_GetDamagedCount) X(Converter_GetDamagedRegion) X(Converter_GetReadEnd)
 
 struct EngineLibrary {
 #define DVDCONVERT_MEMBER(name) decltype(&::name) name = nullptr;
