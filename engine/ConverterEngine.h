@@ -68,6 +68,9 @@ public:
     virtual std::string LastError(DCHandle h) = 0;
     // Unreadable regions of the disc the current or last job skipped.
     virtual int32_t DamagedRegions(DCHandle h) = 0;
+    // How the current or last job's reading ended (DC_READ_*); unless it
+    // was whole, `text` says in plain words where it stopped and what is missing.
+    virtual int32_t ReadEnd(DCHandle h, std::string &text) = 0;
 };
 
 // Allocates a picture the way the engine does, so PictureDeleter can free

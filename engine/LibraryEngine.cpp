@@ -118,6 +118,13 @@ public:
         return e ? std::string(e) : std::string();
     }
     int32_t DamagedRegions(DCHandle h) override { return ::Converter_GetDamagedCount(h); }
+    int32_t ReadEnd(DCHandle h, std::string &text) override
+    {
+        char said[512] = "";
+        const int32_t end = ::Converter_GetReadEnd(h, said, sizeof said);
+        text = said;
+        return end;
+    }
 
 private:
     static void trampoline(void *context) { (*static_cast<std::function<void()> *>(context))(); }

@@ -1,5 +1,6 @@
 #include "ConversionRun.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -124,19 +125,26 @@ bool ConversionRun::StartJob(const TreeNode &node)
 }
 
 // The hint of the status panel, after a job that skipped unreadable parts
-// of the disc: the file has gaps there.
-std::string DamageHint(int regions)
+// of the disc: the file has gaps there, or ends early.
+std::string DamageHint(int regions, const std::string &lost)
 {
-    return "Unreadable parts of the disc were skipped in this run: " + std::to_string(regions) +
-           (regions == 1 ? " region" : " regions") + ", the files have gaps there";
+    std::string hint = "Unreadable parts of the disc were skipped in this run: " + std::to_string(regions) +
+                       (regions == 1 ? " region" : " regions") + ", the files have gaps there";
+    if (!lost.empty())
+        hint += ". " + std::string(1, char(std::toupper(static_cast<unsigned char>(lost[0])))) + lost.substr(1);
+    return hint;
 }
 
-void ConversionRun::NoteDamage()
+std::string DiscGoneMessage(const std::string &lost) { return "The run ends here: " + lost + "."; }
+
+bool ConversionRun::NoteDamage(std::string &lost)
 {
-    if (const int regions = m_ctx.instance.Engine().DamagedRegions(m_ctx.instance.Handle()); regions > 0) {
+    const int32_t end = engine().ReadEnd(handle(), lost);
+    if (const int regions = engine().DamagedRegions(handle()); regions > 0) {
         m_damagedRegions += regions;
-        m_view.SetStatusHint(DamageHint(m_damagedRegions));
+        m_view.SetStatusHint(DamageHint(m_damagedRegions, lost));
     }
+    return end == DC_READ_DISC_GONE;
 }
 
 void ConversionRun::EndJob(const char *text)
@@ -156,24 +164,37 @@ void ConversionRun::NextJobOrFinish()
         FinishRun();
 }
 
+// A disc that has gone would fail every job left: the run ends with one
+// message instead, a shared file finished with what it holds.
+void ConversionRun::NextJobOrEnd(bool discGone, const std::string &lost)
+{
+    if (!discGone)
+        return NextJobOrFinish();
+    if (MergeOutput && JobsLeft > 0)
+        engine().Converter_CloseFile(handle());
+    FinishRun();
+    m_view.ShowMessage(DiscGoneMessage(lost));
+}
+
 uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
 {
     // A late report after Stop or the end of the run has nothing left to act on.
     if (!m_runOn)
         return 1;
     const JobReport report = ReadJobReport(progress, state);
+    std::string lost;
     if (report.outcome == JobOutcome::Failed) {
-        NoteDamage();
+        const bool discGone = NoteDamage(lost);
         EndJob(kJobFailedText);
-        NextJobOrFinish();
+        NextJobOrEnd(discGone, lost);
         return 1;
     }
     m_view.SetProgress(report.progress);
     m_view.SetSpeed(FpsText(engine().Converter_GetEncodeFps(handle())));
     if (report.outcome == JobOutcome::Finished) {
-        NoteDamage();
+        const bool discGone = NoteDamage(lost);
         EndJob(kJobFinishedText);
-        NextJobOrFinish();
+        NextJobOrEnd(discGone, lost);
     } else if (TwoPass == 1 && report.progress == 100) {
         // The first pass is through; the second begins.
         m_view.SetProgressText(kTwoPassText);

@@ -21,8 +21,11 @@ inline constexpr const char *kTwoPassText = "Two Pass ";
 inline constexpr const char *kUserAbortText = "User abort converting";
 inline constexpr const char *kElapsedPrefix = "Elapsed Time: ";
 
-// The status panel's hint after jobs that skipped `regions` unreadable regions.
-std::string DamageHint(int regions);
+// The status panel's hint after jobs that skipped `regions` unreadable
+// regions, and the engine's words for what the last one lost, if any.
+std::string DamageHint(int regions, const std::string &lost = {});
+// What the run says when it ends because the disc has gone.
+std::string DiscGoneMessage(const std::string &lost);
 // What one engine report says of the running job.
 enum class JobOutcome { Running, Finished, Failed };
 struct JobReport {
@@ -113,8 +116,10 @@ public:
 
 private:
     bool StartJob(const TreeNode &node);
-    // After a job's end report: what it skipped goes into the status panel's hint.
-    void NoteDamage();
+    // After a job's end report: what it skipped and lost goes into the
+    // status panel's hint.  True when the disc has gone, which ends the run.
+    bool NoteDamage(std::string &lost);
+    void NextJobOrEnd(bool discGone, const std::string &lost);
     void EndJob(const char *text);
     void NextJobOrFinish();
     ConverterEngine &engine() const { return m_ctx.instance.Engine(); }

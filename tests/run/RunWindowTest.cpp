@@ -227,6 +227,34 @@ TEST_F(MainWindowRun, MergedRunWithTheLastJobFailingClosesTheFileOnce)
     EXPECT_NE(infos[1].find(", 0, 0, 0)"), std::string::npos) << infos[1];
 }
 
+TEST_F(MainWindowRun, TheDiscGoneEndsTheRunWithOneMessage)
+{
+    // Gone during a job (it ends, done), or before it could read anything (it fails).
+    const std::pair<int32_t, const char *> ends[] = {{100, kJobFinishedText}, {-1, kJobFailedText}};
+    for (const auto &[progress, status] : ends) {
+        SCOPED_TRACE(status);
+        engine.ClearCalls();
+        prompts.messages.clear();
+        engine.script.damagedRegions = 0;
+        engine.script.readEnd = DC_READ_WHOLE;
+        CheckThreeJobs();
+        w->csingle->setChecked(true);
+        Convert();
+        Report(100, 1);
+        engine.script.damagedRegions = 1;
+        engine.script.readEnd = DC_READ_DISC_GONE;
+        engine.script.readEndText = "the disc went away after 0:00:01 (taken out, or its drive disconnected)";
+        Report(progress, 1);
+        // The third job is never started; the shared file is finished with what it holds.
+        EXPECT_EQ(engine.CallsNamed("Converter_Convert(").size(), 2u);
+        EXPECT_EQ(engine.CallsNamed("Converter_CloseFile").size(), 1u);
+        EXPECT_EQ(prompts.messages, QStringList{QString::fromStdString(DiscGoneMessage(engine.script.readEndText))});
+        EXPECT_EQ(w->statusinfo->text(), status);
+        EXPECT_EQ(w->statusinfo->toolTip().toStdString(), DamageHint(1, engine.script.readEndText));
+        ExpectFinishedControls();
+    }
+}
+
 TEST_F(MainWindowRun, RefusedStartsFailTheirJobsAndTheRunEnds)
 {
     CheckThreeJobs();

@@ -323,5 +323,10 @@ void ScriptedEngine::DispatchReports(DCHandle)
 
 std::string ScriptedEngine::LastError(DCHandle) { return script.lastError; }
 int32_t ScriptedEngine::DamagedRegions(DCHandle) { return script.damagedRegions; }
+int32_t ScriptedEngine::ReadEnd(DCHandle, std::string &text)
+{
+    text = script.readEndText;
+    return script.readEnd;
+}
 
 } // namespace pellavan::testing

@@ -37,6 +37,8 @@ struct EngineScript {
     int32_t stillHeight = 480;
     std::string lastError;
     int32_t damagedRegions = 0;   // what DamagedRegions answers
+    int32_t readEnd = DC_READ_WHOLE;   // what ReadEnd answers, with this text
+    std::string readEndText;
 };
 
 // Helpers to build records.
@@ -111,6 +113,7 @@ public:
     void DispatchReports(DCHandle h) override;
     std::string LastError(DCHandle h) override;
     int32_t DamagedRegions(DCHandle h) override;
+    int32_t ReadEnd(DCHandle h, std::string &text) override;
 
 private:
     void log(const std::string &name, std::initializer_list<std::string> args);
