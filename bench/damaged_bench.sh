@@ -20,16 +20,7 @@ work=$(mktemp -d /tmp/damaged-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 # The clean title: NTSC 6 Mbit/s MPEG-2 test pattern with an AC3 tone.
-ffmpeg -v error -y -f lavfi -i "testsrc2=size=720x480:rate=30000/1001:duration=8" \
-  -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=8" -ac 2 \
-  -target ntsc-dvd -b:v 6000k -aspect 4:3 "$work/t.mpg" </dev/null
-cat > "$work/disc.xml" <<XML
-<dvdauthor dest="$work/clean"><vmgm/><titleset><titles>
-<video format="ntsc" aspect="4:3"/><audio format="ac3"/>
-<pgc><vob file="$work/t.mpg"/></pgc>
-</titles></titleset></dvdauthor>
-XML
-VIDEO_FORMAT=NTSC dvdauthor -x "$work/disc.xml" >/dev/null 2>&1
+"$(dirname "$0")/author_title.sh" 8 "$work/clean"
 vob=VIDEO_TS/VTS_01_1.VOB
 size=$(stat -c %s "$work/clean/$vob")
 middle=$(( size / 2 / 2048 * 2048 ))
