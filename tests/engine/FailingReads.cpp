@@ -8,13 +8,17 @@
 //   PELLAVAN_FAIL_TO     first byte after the failing range
 //   PELLAVAN_FAIL_DELAY_MS  how long each failing read takes (default 0)
 //   PELLAVAN_FAIL_ERRNO  EIO (the default), ENOMEDIUM, ENODEV or ENXIO
+//   PELLAVAN_FAIL_ODDS   N: of the reads touching the range, about one in N
+//                        fails, at random (default 1: every one)
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +94,15 @@ bool Fails(int fd, off_t offset, size_t count)
     offset += off_t(g_base[fd].load());
     if (offset >= b || offset + off_t(count) <= a)
         return false;
+    // A fixed sequence (splitmix64), so that every run fails the same reads.
+    static std::atomic<uint64_t> draws{0};
+    if (const char *odds = Env("PELLAVAN_FAIL_ODDS")) {
+        uint64_t x = (draws++ + 1) * 0x9E3779B97F4A7C15ull;
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+        if ((x ^ (x >> 31)) % uint64_t(std::max(1, std::atoi(odds))) != 0)
+            return false;
+    }
     if (const char *delay = Env("PELLAVAN_FAIL_DELAY_MS"))
         ::usleep(useconds_t(std::atoi(delay)) * 1000);
     errno = FailErrno();
