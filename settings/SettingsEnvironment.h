@@ -1,11 +1,9 @@
-// What the settings windows need from their surroundings: where the settings
-// file is, how a save failure is shown, and the folder chooser.  Each has a
-// seam so tests run without message boxes or file dialogs.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the settings windows need from their surroundings, handed to them by
+// the shell: where the settings file is, and the program's boxes, through
+// which a failed save is shown and the output folder is chosen.
 #pragma once
 
-#include <QString>
-
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -13,20 +11,22 @@ class QWidget;
 
 namespace pellavan {
 
-// The settings file's path, set from DataPath when the main window starts.
-// Empty when the data folder could not be made: nothing is read or stored.
-void SetSettingsPath(const std::string &path);
-const std::string &SettingsPath();
+class UserPrompts;
+
+// The caption of the output folder's chooser, as the menu item names it.
+inline constexpr const char *kOutputFolderCaption = "Set Output Folder";
+
+struct SettingsEnvironment {
+    // The settings file, set from DataPath when the main window starts;
+    // empty when the data folder could not be made: nothing is read or stored.
+    std::string path;
+    UserPrompts &prompts;
+};
 
 // Shows "Unable to write to ..." the way the program shows its errors.
-using SettingsErrorHandler = std::function<void(QWidget *parent, const QString &text)>;
-void SetSettingsErrorHandler(SettingsErrorHandler handler); // empty: the standard error box
-void ReportSettingsError(QWidget *parent, const std::string &text);
-
-// A directory chooser starting at `start`; no value when the user cancels.
-using FolderChooser = std::function<std::optional<QString>(QWidget *parent, const QString &start)>;
-void SetFolderChooser(FolderChooser chooser); // empty: the standard directory dialog
+void ReportSettingsError(const SettingsEnvironment &settings, QWidget *parent, const std::string &text);
 // The new output folder text after browsing from `current`; no value when cancelled.
-std::optional<std::string> BrowseOutputFolder(QWidget *parent, const std::string &current);
+std::optional<std::string> BrowseOutputFolder(const SettingsEnvironment &settings, QWidget *parent,
+                                              const std::string &current);
 
 } // namespace pellavan

@@ -1,4 +1,5 @@
-#include "Windows.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ProgramWindows.h"
 
 #include "catalogue/Unit2.h"
 #include "catalogue/Unit3.h"
@@ -7,7 +8,6 @@
 #include "settings/Unit8.h"
 #include "settings/adv.h"
 #include "shell/Unit1.h"
-#include "widgets/ErrorText.h"
 #include "shell/Unit4.h"
 #include "widgets/Skin.h"
 
@@ -21,36 +21,30 @@ void SetUpApplication()
     qApp->setStyleSheet(SkinStyleSheet());
 }
 
-void CreateAllWindows(const MainWindowServices &services)
+// The members are made in the order they are declared: the creation order.
+ProgramWindows::ProgramWindows(const MainWindowServices &services)
+    : frmmain(*new Tfrmmain(services)),
+      frmdvdlist(*new Tfrmdvdlist(&frmmain)),
+      frmadv(*new Tfrmadv(&frmmain)),
+      Form3(*new TForm3(&frmmain)),
+      Form4(*new TForm4(&frmmain)),
+      frmcolor(*new Tfrmcolor(frmmain.SettingsEnv(), &frmmain)),
+      Form5(*new TForm5(frmmain.SettingsEnv(), &frmmain)),
+      frmpre(*new Tfrmpre(&frmmain))
 {
-    frmmain = new Tfrmmain(services);
-    frmdvdlist = new Tfrmdvdlist(frmmain);
-    frmadv = new Tfrmadv(frmmain);
-    Form3 = new TForm3(frmmain);
-    Form4 = new TForm4(frmmain);
-    frmcolor = new Tfrmcolor(frmmain);
-    Form5 = new TForm5(frmmain);
-    frmpre = new Tfrmpre(frmmain);
+    frmmain.UseWindows(*this);
 }
 
-namespace {
-template <class T> void Free(T *&window)
+ProgramWindows::~ProgramWindows()
 {
-    delete window;
-    window = nullptr;
-}
-} // namespace
-
-void DestroyAllWindows()
-{
-    Free(frmpre);
-    Free(Form5);
-    Free(frmcolor);
-    Free(Form4);
-    Free(Form3);
-    Free(frmadv);
-    Free(frmdvdlist);
-    Free(frmmain);
+    delete &frmpre;
+    delete &Form5;
+    delete &frmcolor;
+    delete &Form4;
+    delete &Form3;
+    delete &frmadv;
+    delete &frmdvdlist;
+    delete &frmmain;
 }
 
 } // namespace pellavan
