@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Catalogue.h"
 
 #include <algorithm>
@@ -86,6 +87,26 @@ void QueryTitle(ConverterEngine &engine, DCHandle h, int32_t i, TTitleInfo &t)
         engine.Converter_GetSubInfo(h, i, j, &t.subtitles[size_t(j)]);
 }
 
+// One stream group of a title: a node for each listed stream, stream 0
+// checked; a group with no listed stream goes again.
+template <class Record, class Label>
+void BuildStreamGroup(TitleTree &tree, TreeNode &title, const char *caption, int groupImage, int image,
+                      int32_t tagBase, const std::vector<Record> &records, int32_t &listed, Label label)
+{
+    if (records.empty())
+        return;
+    TreeNode &group = tree.Add(&title, caption, LevelChapter, groupImage);
+    for (int32_t j = 0; j < int32_t(records.size()); ++j) {
+        if (records[size_t(j)].listed == 0)
+            continue;
+        ++listed;
+        tree.Add(&group, label(j, records[size_t(j)]), LevelStream, image, j == 0 ? StateCheckedHot : StateUncheckedHot,
+                 tagBase + j, j);
+    }
+    if (listed == 0)
+        tree.Remove(group);
+}
+
 void BuildTitle(TitleTree &tree, TreeNode &disc, int32_t i, TTitleInfo &t)
 {
     TreeNode &title = tree.Add(&disc, FormatText("Title %.2d [%s]", i + 1, FormatPlayTime(t.playTime).c_str()),
@@ -98,34 +119,14 @@ void BuildTitle(TitleTree &tree, TreeNode &disc, int32_t i, TTitleInfo &t)
         tree.Add(&title, FormatText("Chapter %.2d [%s]", j + 1, FormatPlayTime(time).c_str()), LevelChapter,
                  ImageChapter, title.state, 0, j);
     }
-    if (t.audioCount > 0) {
-        TreeNode &group = tree.Add(&title, "Audio Languages", LevelChapter, ImageAudioGroup);
-        for (int32_t j = 0; j < t.audioCount; ++j) {
-            const TAudioInfo &a = t.audios[size_t(j)];
-            if (a.listed == 0)
-                continue;
-            ++t.listedAudioCount;
-            tree.Add(&group, FormatText("%.2d %s %s", j + 1, AudioFormatName(a.formatCode).c_str(),
-                                        FieldText(a.language).c_str()),
-                     LevelStream, ImageAudio, j == 0 ? StateCheckedHot : StateUncheckedHot,
-                     AudioTagBase + j, j);
-        }
-        if (t.listedAudioCount == 0)
-            tree.Remove(group);
-    }
-    if (t.subtitleCount > 0) {
-        TreeNode &group = tree.Add(&title, "Sub Titles", LevelChapter, ImageSubtitleGroup);
-        for (int32_t j = 0; j < t.subtitleCount; ++j) {
-            const TSubInfo &s = t.subtitles[size_t(j)];
-            if (s.listed == 0)
-                continue;
-            ++t.listedSubtitleCount;
-            tree.Add(&group, FormatText("%.2d %s", j + 1, FieldText(s.language).c_str()), LevelStream, ImageSubtitle,
-                     j == 0 ? StateCheckedHot : StateUncheckedHot, SubtitleTagBase + j, j);
-        }
-        if (t.listedSubtitleCount == 0)
-            tree.Remove(group);
-    }
+    BuildStreamGroup(tree, title, "Audio Languages", ImageAudioGroup, ImageAudio, AudioTagBase, t.audios,
+                     t.listedAudioCount, [](int32_t j, const TAudioInfo &a) {
+                         return FormatText("%.2d %s %s", j + 1, AudioFormatName(a.formatCode).c_str(),
+                                           FieldText(a.language).c_str());
+                     });
+    BuildStreamGroup(tree, title, "Sub Titles", ImageSubtitleGroup, ImageSubtitle, SubtitleTagBase, t.subtitles,
+                     t.listedSubtitleCount,
+                     [](int32_t j, const TSubInfo &sub) { return FormatText("%.2d %s", j + 1, FieldText(sub.language).c_str()); });
 }
 
 } // namespace
@@ -167,6 +168,11 @@ bool LoadDisc(ConverterInstance &instance, DiscCatalogue &disc, const std::strin
     CheckFirstTitle(tree);
     tree.EndRebuild();
     return true;
+}
+
+std::string DiscRefusedText(const std::string &reason)
+{
+    return reason.empty() ? "This disc cannot be opened." : "This disc cannot be opened: " + reason;
 }
 
 void ApplyTitleStateToChapters(TitleTree &tree, TreeNode &title)

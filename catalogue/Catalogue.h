@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue of the opened disc: what the engine reported for every title,
 // the tree built from it, the texts shown for it, and the one rule that maps
 // a tree node back to the catalogue entry it was made from.
@@ -79,6 +80,8 @@ template <size_t N> std::string FieldText(const char (&field)[N])
 // the root: the tree and the catalogue are then empty.
 bool LoadDisc(ConverterInstance &instance, DiscCatalogue &disc, const std::string &root,
               const std::string &discName);
+// What the window says of a disc the engine refused, with the engine's reason.
+std::string DiscRefusedText(const std::string &reason);
 
 // Gives every chapter node of the title node the title node's state.
 void ApplyTitleStateToChapters(TitleTree &tree, TreeNode &title);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CatalogueCommands.h"
 
 #include "PropertyReport.h"
@@ -28,13 +29,16 @@ bool CatalogueCommands::LoadDisc(const std::string &root, const std::string &nam
 }
 
 // The disc commands follow what the tree holds: a refused disc leaves an
-// empty tree, and Convert is only usable while something is checked.
+// empty tree, and Convert is only usable while something is checked.  The
+// engine's reason for a refusal is shown beside the empty tree's window.
 void CatalogueCommands::discOpened(bool loaded)
 {
     if (loaded)
         m_window.EnterDiscLoaded();
     else
         m_window.EnterNoDisc();
+    const std::string notice = loaded ? std::string() : DiscRefusedText(m_instance.Engine().LastError(m_instance.Handle()));
+    m_window.ShowNotice(QString::fromStdString(notice));
     m_window.SetConvertEnabled(HasCheckedItems(m_disc.tree));
 }
 

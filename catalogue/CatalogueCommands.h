@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's disc commands: Open DVD, Open DVD Folder, DVD Property,
 // Select All / Un-Select All, and the tree's pointer handlers.  The main
 // window forwards to these and implements CatalogueView: how to show status
@@ -25,6 +26,8 @@ public:
     virtual void SetConvertEnabled(bool on) = 0;               // btnconvert
     virtual void EnterDiscLoaded() = 0;                        // the commands that need a disc
     virtual void EnterNoDisc() = 0;                            // a load failed: back to no disc
+    // Why the last opening failed, in plain words; "" after one that worked.
+    virtual void ShowNotice(const QString &text) = 0;
     virtual void ShowInformation(const QString &text) = 0;     // information box with one OK
     virtual QString ChooseFolder(const QString &title) = 0;    // a folder or a disc image; empty when cancelled
     virtual int ExecDialog(QDialog &dialog) = 0;               // modal

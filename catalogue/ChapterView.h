@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `chapterview`: a tree view over the catalogue's TitleTree.  It draws the
 // check-box state and node pictures, tells the check box from the rest of a
 // node for pointer events, keeps open/closed and the selected node in step

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "DriveList.h"
 
 #include "TreeRules.h"
@@ -28,14 +29,6 @@ std::string DiscImageName(const std::string &imagePath)
 bool IsVideoDvd(const DriveProbe &probe)
 {
     return probe.volume.SerialNumber != 0 && probe.volume.FileSystemName == "UDF" && probe.hasVideoTs;
-}
-
-std::vector<DriveProbe> DriveSystem::ProbeAll(const std::vector<std::string> &drives)
-{
-    std::vector<DriveProbe> out;
-    for (const auto &d : drives)
-        out.push_back(Probe(d));
-    return out;
 }
 
 std::vector<std::string> GetCDDrives(DriveSystem &drives) { return drives.OpticalDrives(); }

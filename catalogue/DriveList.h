@@ -1,39 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which drives hold a video DVD, and what the drive-choice list shows for
 // them.  The machine's drives are reached through DriveSystem, so the rules
 // run on any set of drives a test presents.
 #pragma once
+
+#include "platform/DriveSystem.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace pellavan {
-
-struct TVolumeInformation {
-    std::string VolumeName;
-    uint32_t SerialNumber = 0;
-    uint32_t MaxComponentLength = 0;
-    std::string FileSystemName;
-};
-
-// What one bounded query of a drive found.
-struct DriveProbe {
-    bool readable = false;           // a medium was there and could be read in time
-    TVolumeInformation volume;       // reset values when not readable
-    std::string root;                // mount point, or the device node when not mounted
-    bool hasVideoTs = false;         // a "VIDEO_TS" folder at the root of the volume
-};
-
-class DriveSystem {
-public:
-    virtual ~DriveSystem() = default;
-    // The optical drives (device nodes), in the system's order.
-    virtual std::vector<std::string> OpticalDrives() = 0;
-    virtual DriveProbe Probe(const std::string &drive) = 0;
-    // Every drive of a scan, in the given order; one at a time unless a
-    // system can ask them side by side.
-    virtual std::vector<DriveProbe> ProbeAll(const std::vector<std::string> &drives);
-};
 
 // One row of the drive-choice list.
 struct DvdRow {

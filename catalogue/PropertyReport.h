@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plain-text report of the loaded disc shown by "DVD Property".
 #pragma once
 

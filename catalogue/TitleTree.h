@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title tree as plain data: the disc node, its titles, their chapters,
 // stream groups and streams, each with the look and check state the view
 // draws.  The view only mirrors this model; every rule works on it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree's pictures, drawn by code: six 17x17 check-box states and ten
 // 23x16 node pictures on white.  Callers keep the pixmaps they need.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user's pointer and commands do to the title tree: checking and
 // unchecking, the hot and pressed looks, the info lines, the disc name.
 #pragma once

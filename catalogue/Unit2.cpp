@@ -1,10 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Unit2.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
-
-Tfrmdvdlist *frmdvdlist = nullptr;
 
 Tfrmdvdlist::Tfrmdvdlist(QWidget *parent) : QDialog(parent)
 {

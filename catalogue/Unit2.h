@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Select DVD to Convert": lists the drives that hold a video DVD and loads
 // the chosen one on "&OK".
 #pragma once
@@ -24,5 +25,3 @@ public:
     QTreeWidget *dvdlist = nullptr;
     QPushButton *spSkinButton1 = nullptr;
 };
-
-extern Tfrmdvdlist *frmdvdlist;

@@ -1,9 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Unit3.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-
-TForm3 *Form3 = nullptr;
 
 TForm3::TForm3(QWidget *parent) : QDialog(parent)
 {

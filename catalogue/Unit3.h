@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "DVD Proptery": shows the property report of the loaded disc.
 #pragma once
 
@@ -20,5 +21,3 @@ public:
     QPlainTextEdit *dvdinfo = nullptr;
     QPushButton *okButton = nullptr;
 };
-
-extern TForm3 *Form3;

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing Pellavan: the two programs in bin/, the engine library in a
 # private folder under lib/ that both find through a run path relative to
 # themselves, and the data folder share/pellavan/ (the Skin folder and the

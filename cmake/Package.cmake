@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in the build folder.  Its dependencies
 # come from dpkg-shlibdeps, so only the libraries the installed files link
 # are named; the tools the tests use are not among them.
@@ -21,6 +22,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The engine library is the package's own, in its private folder.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/engine/dvdconvert)
+# The main window's font; the libraries come from dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 # Help and the desktop's opener are used when present, not needed to start.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm, libdvdcss2")

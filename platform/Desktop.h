@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's opener for addresses, folders and documents, behind a seam
 // so tests never start a browser or a viewer.
 #pragma once

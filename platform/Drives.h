@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The machine's optical drives on Linux: the kernel's list of drives, the
 // volume facts libblkid reads, mount points, and the "VIDEO_TS" test inside
 // an unmounted disc with libudfread.  Every query of a drive runs on a worker
@@ -5,7 +6,7 @@
 // window and nothing ever asks the user anything.
 #pragma once
 
-#include "catalogue/DriveList.h"
+#include "platform/DriveSystem.h"
 
 #include <chrono>
 #include <memory>

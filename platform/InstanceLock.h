@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system-wide single-instance guard: an advisory lock (flock) on a file
 // named after the guard. The kernel drops the lock when the holding process
 // ends, however it ends, so a crash never leaves a stale guard behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder helpers on POSIX paths ("/" separates; "/" alone is the drive).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Powering the machine off at the end of a run, behind a seam so that no
 // test can ever switch a machine off.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // logind's Manager interface: CanPowerOff() -> s, PowerOff(b interactive).
 #include "Power.h"
 

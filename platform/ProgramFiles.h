@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program finds the files it ships with: the Skin folder and the
 // help document.  A build runs with them beside the executable; an installed
 // program has them in its data folder under share/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screensaver option: while "Disable screensaver when converting" is on
 // and one of the program's windows is the active one, hold an inhibition of
 // the desktop's screensaver (org.freedesktop.ScreenSaver) whose reason says

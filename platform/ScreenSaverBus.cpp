@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screensaver inhibition over the session bus.
 #include "ScreenSaver.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's folders as the desktop's XDG user-folder settings name them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a captured preview frame to a Windows bitmap file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionRun.h"
 
 #include <cctype>
@@ -58,7 +59,7 @@ void RunCompletionActions(RunView &view, PowerControl &power)
 
 ConversionRun::ConversionRun(RunContext context, RunView &view) : m_ctx(std::move(context)), m_view(view)
 {
-    m_ctx.instance.SetReportSink([this](int32_t progress, int32_t state) { return ConvertCallback(progress, state); });
+    m_ctx.instance.SetReportSink([this](int32_t progress, int32_t state) { return OnEngineReport(progress, state); });
 }
 
 ConversionRun::~ConversionRun() { m_ctx.instance.SetReportSink({}); }
@@ -74,52 +75,50 @@ void ConversionRun::btnconvertClick()
         m_view.ShowMessage(problem);
         return;
     }
+    m_plan = PlanRun(m_ctx.disc, first.merge, first.adv.EncoderIndex(), first.outputFolder);
+    m_next = m_current = 0;
+    m_ended = 0;
+    m_params = JobParams{};
     m_runOn = true;
     ElapsedTime = 0;
     m_damagedRegions = 0;
-    const int jobs = CountJobs(m_ctx.disc.tree);
-    JobsLeft = jobs;
-    StartNextJob(0);
+    StartNextJob();
     m_view.SetStatusHint("");   // the last run's
     CaptureCount = 0;
     // Every job refused at its start: the run is over already.
-    if (jobs > 0 && JobsLeft <= 0)
+    if (!m_plan.jobs.empty() && JobsLeft() <= 0)
         FinishRun();
 }
 
-void ConversionRun::StartNextJob(int index)
+void ConversionRun::StartNextJob()
 {
-    const TitleTree &tree = m_ctx.disc.tree;
-    if (index >= int(tree.Count()))
+    // Nothing left to start: the run's end follows.
+    if (m_next >= m_plan.jobs.size() && !m_plan.jobs.empty())
         return;
     // A job the engine refuses to start counts as a failed one, and the run
     // goes on with the next: no run is ever left waiting for a job that
     // never began.
-    for (int i = FindJobNode(tree, index); i >= 0; i = FindJobNode(tree, i + 1)) {
-        CurrentJobIndex = i;
-        const TreeNode &node = *tree.NodeAt(size_t(i));
-        const bool started = node.level == LevelTitle ? ConvertTitleJob(node) : ConvertChapterJob(node);
-        if (started)
+    while (m_next < m_plan.jobs.size()) {
+        m_current = m_next++;
+        if (StartJob(m_plan.jobs[m_current]))
             break;
         EndJob(kJobFailedText);
     }
     EnterConvertingState();
 }
 
-bool ConversionRun::StartJob(const TreeNode &node)
+bool ConversionRun::StartJob(const PlannedJob &job)
 {
+    // The settings of this moment; a merged run keeps the file it began with.
     const JobSettings s = m_ctx.settings();
-    TwoPass = s.twoPass ? 1 : 0;
-    MergeOutput = s.merge;
-    const JobStart js = ConvertJob(engine(), handle(), m_ctx.disc.info, m_ctx.disc.tree, node, s,
+    const JobStart js = ConvertJob(engine(), handle(), job, m_plan.OutputPath(job, s.outputFolder), s,
                                    ConverterInstance::Callback());
-    AngleIndex = js.params.angle;
-    Deinterlace = js.params.deinterlace;
+    m_params = js.params;
     if (!js.progressText.empty())
         m_view.SetProgressText(js.progressText);
     if (js.started) {
         m_view.SetTimerEnabled(true);
-        m_view.SetStatus("Converting " + js.name + "...");
+        m_view.SetStatus("Converting " + job.fileName + "...");
     }
     return js.started;
 }
@@ -150,52 +149,50 @@ bool ConversionRun::NoteDamage(std::string &lost)
 void ConversionRun::EndJob(const char *text)
 {
     m_view.SetStatus(text);
-    --JobsLeft;
+    ++m_ended;
     // A merged run shares one file: it closes with the last job only.
-    if (!MergeOutput || JobsLeft <= 0)
+    if (!MergeOutput() || JobsLeft() <= 0)
         engine().Converter_CloseFile(handle());
     m_view.SetTimerEnabled(false);
 }
 
 void ConversionRun::NextJobOrFinish()
 {
-    StartNextJob(CurrentJobIndex + 1);
-    if (JobsLeft <= 0)
+    StartNextJob();
+    if (JobsLeft() <= 0)
         FinishRun();
 }
 
 // A disc that has gone would fail every job left: the run ends with one
 // message instead, a shared file finished with what it holds.
-void ConversionRun::NextJobOrEnd(bool discGone, const std::string &lost)
+void ConversionRun::JobEnded(const char *text)
 {
+    std::string lost;
+    const bool discGone = NoteDamage(lost);
+    EndJob(text);
     if (!discGone)
         return NextJobOrFinish();
-    if (MergeOutput && JobsLeft > 0)
+    if (MergeOutput() && JobsLeft() > 0)
         engine().Converter_CloseFile(handle());
     FinishRun();
     m_view.ShowMessage(DiscGoneMessage(lost));
 }
 
-uint8_t ConversionRun::ConvertCallback(int32_t progress, int32_t state)
+uint8_t ConversionRun::OnEngineReport(int32_t progress, int32_t state)
 {
     // A late report after Stop or the end of the run has nothing left to act on.
     if (!m_runOn)
         return 1;
     const JobReport report = ReadJobReport(progress, state);
-    std::string lost;
     if (report.outcome == JobOutcome::Failed) {
-        const bool discGone = NoteDamage(lost);
-        EndJob(kJobFailedText);
-        NextJobOrEnd(discGone, lost);
+        JobEnded(kJobFailedText);
         return 1;
     }
     m_view.SetProgress(report.progress);
     m_view.SetSpeed(FpsText(engine().Converter_GetEncodeFps(handle())));
     if (report.outcome == JobOutcome::Finished) {
-        const bool discGone = NoteDamage(lost);
-        EndJob(kJobFinishedText);
-        NextJobOrEnd(discGone, lost);
-    } else if (TwoPass == 1 && report.progress == 100) {
+        JobEnded(kJobFinishedText);
+    } else if (TwoPass() == 1 && report.progress == 100) {
         // The first pass is through; the second begins.
         m_view.SetProgressText(kTwoPassText);
     }

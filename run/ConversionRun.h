@@ -1,11 +1,13 @@
-// A conversion run: the jobs one after another, the engine's reports, the
-// 500 ms tick, pause, resume, Stop, frame capture and the actions at the
-// end.  The main window implements RunView; everything decided here is
-// plain code that tests drive against the recording engine.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A conversion run: the planned jobs one after another, the engine's
+// reports, the 500 ms tick, pause, resume, Stop, frame capture and the
+// actions at the end.  The main window implements RunView; everything
+// decided here is plain code that tests drive against the recording engine.
 #pragma once
 
 #include "ConverterInstance.h"
-#include "JobDriver.h"
+#include "JobSetup.h"
+#include "RunPlan.h"
 #include "platform/Power.h"
 
 #include <QLocale>
@@ -41,7 +43,8 @@ class RunView {
 public:
     virtual ~RunView() = default;
     virtual void SetStatus(const std::string &text) = 0;          // statusinfo
-    virtual void SetStatusHint(const std::string &text) = 0;      // statusinfo's hint
+    // What the last jobs skipped, in plain words; "" when there is nothing to tell.
+    virtual void SetStatusHint(const std::string &text) = 0;
     virtual void SetProgress(int percent) = 0;                    // spSkinGauge1
     virtual void SetProgressText(const std::string &text) = 0;    // the gauge's progress text
     virtual void SetSpeed(const std::string &text) = 0;           // convertinfo
@@ -86,24 +89,28 @@ public:
     ConversionRun(const ConversionRun &) = delete;
     ConversionRun &operator=(const ConversionRun &) = delete;
 
-    // Run fields.
-    int32_t JobsLeft = 0;
-    int32_t CurrentJobIndex = 0;
+    // Run fields.  The job fields are views of the plan and of the job that
+    // runs (or ran last): its parameters were taken as it started.
     double ElapsedTime = 0;      // days
     int32_t CaptureCount = 0;
-    int32_t TwoPass = 0;
-    bool MergeOutput = false;
-    int32_t AngleIndex = 0;
-    int32_t Deinterlace = 0;
+    int32_t JobsLeft() const { return int32_t(m_plan.jobs.size()) - m_ended; }
+    int32_t CurrentJobIndex() const { return m_current < m_plan.jobs.size() ? m_plan.jobs[m_current].node : 0; }
+    int32_t TwoPass() const { return m_params.twoPass; }
+    bool MergeOutput() const { return m_plan.merge; }
+    int32_t AngleIndex() const { return m_params.angle; }
+    int32_t Deinterlace() const { return m_params.deinterlace; }
+    const RunPlan &Plan() const { return m_plan; }
 
     // From Convert until the run finishes or is stopped.
     bool RunOn() const { return m_runOn; }
 
+    // Plans the run from the checked nodes and starts its first job.
     void btnconvertClick();
-    void StartNextJob(int index);
-    bool ConvertTitleJob(const TreeNode &title) { return StartJob(title); }
-    bool ConvertChapterJob(const TreeNode &chapter) { return StartJob(chapter); }
-    uint8_t ConvertCallback(int32_t progress, int32_t state);
+    // Starts the plan's next job; one the engine refuses counts as failed
+    // and the one after it is tried.
+    void StartNextJob();
+    // The engine's report of the running job (its callback, through the instance).
+    uint8_t OnEngineReport(int32_t progress, int32_t state);
     void Timer1Timer();
     void Pause1Click();
     void remuse1Click();
@@ -115,11 +122,13 @@ public:
     void FinishRun();
 
 private:
-    bool StartJob(const TreeNode &node);
-    // After a job's end report: what it skipped and lost goes into the
-    // status panel's hint.  True when the disc has gone, which ends the run.
+    bool StartJob(const PlannedJob &job);
+    // A job's end or failure: what it skipped and lost goes into the status
+    // hint, then the next job starts or the run ends (at once when the disc
+    // has gone).
+    void JobEnded(const char *text);
+    // True when the disc has gone; `lost` says what the job could not read.
     bool NoteDamage(std::string &lost);
-    void NextJobOrEnd(bool discGone, const std::string &lost);
     void EndJob(const char *text);
     void NextJobOrFinish();
     ConverterEngine &engine() const { return m_ctx.instance.Engine(); }
@@ -127,6 +136,11 @@ private:
 
     RunContext m_ctx;
     RunView &m_view;
+    RunPlan m_plan;
+    size_t m_next = 0;          // the plan's next job to start
+    size_t m_current = 0;       // the plan's job that runs or ran last
+    int32_t m_ended = 0;        // jobs ended, failed or refused
+    JobParams m_params;         // of the job that runs or ran last
     bool m_runOn = false;
     int m_damagedRegions = 0;   // skipped by the run's jobs so far
 };

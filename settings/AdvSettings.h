@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Advanced Settings as a plain object: one field per control of the
 // dialog, which only shows and edits it.  The job driver reads a job's video
 // and audio parameters from here at the start of every job.

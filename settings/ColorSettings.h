@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour control as plain data: the preset choice and the four slider
 // positions, with the preset table and the drag rule.
 #pragma once

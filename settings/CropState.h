@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crop rectangle of the crop dialog as plain data: the four edges in
 // pixels of the preview picture, their maximums from that picture, and
 // whether the user confirmed the rectangle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A private-profile text file ("[Section]" lines and "key=value" lines) kept
 // as its lines, so that saving changes only the lines we write: section and
 // key names compare without case, a rewritten key stays where it is, a new

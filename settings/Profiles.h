@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eight output profiles and every option list they offer, as constant
 // data: each item is the text a list shows together with the engine value
 // that it stands for.  This is the only copy of these tables.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the settings file "mervale.ini" holds, as plain data the windows copy
 // to and from their controls, and the operations that read and write it.
 // Each operation opens the file by its path and releases it; nothing is

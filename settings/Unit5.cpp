@@ -1,6 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Unit5.h"
-
-#include "SettingsHost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,10 +10,8 @@
 
 using namespace pellavan;
 
-TForm5 *Form5 = nullptr;
-
-TForm5::TForm5(QWidget *parent)
-    : QDialog(parent), m_screenSaver(std::make_unique<ScreenSaverFilter>(CreateSessionScreenSaverBus()))
+TForm5::TForm5(SettingsEnvironment &settings, QWidget *parent)
+    : QDialog(parent), m_settings(settings), m_screenSaver(std::make_unique<ScreenSaverFilter>(CreateSessionScreenSaverBus()))
 {
     setWindowTitle(QStringLiteral("Misc Settings"));
     auto *group = new QGroupBox(QStringLiteral("Misc"), this);
@@ -61,10 +58,10 @@ void TForm5::SetSettings(const MiscSettings &settings)
 
 void TForm5::SaveMiscSettings()
 {
-    if (SettingsPath().empty())
+    if (m_settings.path.empty())
         return;
-    if (auto error = pellavan::SaveMiscSettings(SettingsPath(), Settings()))
-        ReportSettingsError(this, *error);
+    if (auto error = pellavan::SaveMiscSettings(m_settings.path, Settings()))
+        ReportSettingsError(m_settings, this, *error);
 }
 
 void TForm5::DefaultClick()

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Misc Settings dialog: its three check boxes are the live options, and
 // "Disable screensaver when converting" drives the screensaver inhibition.
 #pragma once
 
+#include "SettingsEnvironment.h"
 #include "SettingsStore.h"
 #include "platform/ScreenSaver.h"
 
@@ -15,7 +17,8 @@ class QPushButton;
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget *parent = nullptr);
+    // `settings` outlives the dialog.
+    explicit TForm5(pellavan::SettingsEnvironment &settings, QWidget *parent = nullptr);
 
     pellavan::MiscSettings Settings() const;
     void SetSettings(const pellavan::MiscSettings &settings);
@@ -40,7 +43,7 @@ signals:
 private:
     void btnokClick();
 
+    pellavan::SettingsEnvironment &m_settings;
     std::unique_ptr<pellavan::ScreenSaverFilter> m_screenSaver;
 };
 
-extern TForm5 *Form5;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Unit7.h"
 
 #include "widgets/EnginePicture.h"
@@ -15,8 +16,6 @@
 #include <QVBoxLayout>
 
 using namespace pellavan;
-
-Tfrmpre *frmpre = nullptr;
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crop dialog: a still of the opened disc with a red rectangle marking
 // the kept area, and four boxes for its edges.  The rectangle and whether the
 // user confirmed it live in a CropState, which the job driver reads.
@@ -75,5 +76,3 @@ private:
     void *m_deviceContext = nullptr;
     bool m_previewing = false;
 };
-
-extern Tfrmpre *frmpre;

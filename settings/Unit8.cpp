@@ -1,7 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Unit8.h"
 
-#include "Captions.h"
-#include "SettingsHost.h"
+#include "SliderTexts.h"
 #include "SettingsStore.h"
 
 #include <QComboBox>
@@ -15,8 +15,6 @@
 
 using namespace pellavan;
 
-Tfrmcolor *frmcolor = nullptr;
-
 namespace {
 QSlider *Slider(SliderRange range, QWidget *parent)
 {
@@ -28,7 +26,7 @@ QSlider *Slider(SliderRange range, QWidget *parent)
 }
 } // namespace
 
-Tfrmcolor::Tfrmcolor(QWidget *parent) : QDialog(parent)
+Tfrmcolor::Tfrmcolor(SettingsEnvironment &settings, QWidget *parent) : QDialog(parent), m_settings(settings)
 {
     setWindowTitle(QStringLiteral("Color Control"));
     vpreset = new QComboBox(this);
@@ -91,10 +89,10 @@ void Tfrmcolor::SliderChange(QSlider *slider, int &field, int position)
 
 void Tfrmcolor::SaveColorSettings()
 {
-    if (SettingsPath().empty())
+    if (m_settings.path.empty())
         return;
-    if (auto error = pellavan::SaveColorSettings(SettingsPath(), m_color))
-        ReportSettingsError(this, *error);
+    if (auto error = pellavan::SaveColorSettings(m_settings.path, m_color))
+        ReportSettingsError(m_settings, this, *error);
 }
 
 void Tfrmcolor::spSkinButton2Click()

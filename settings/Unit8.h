@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Color Control dialog: a view of the colour settings the job driver reads.
 #pragma once
 
 #include "ColorSettings.h"
+#include "SettingsEnvironment.h"
 
 #include <QDialog>
 
@@ -12,7 +14,8 @@ class QSlider;
 class Tfrmcolor : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfrmcolor(QWidget *parent = nullptr);
+    // `settings` outlives the dialog.
+    explicit Tfrmcolor(pellavan::SettingsEnvironment &settings, QWidget *parent = nullptr);
 
     const pellavan::ColorSettings &Settings() const { return m_color; }
     // Used by the loader at start: the preset first, then the four positions.
@@ -34,7 +37,7 @@ private:
     void spSkinButton2Click();
     void Refresh();
 
+    pellavan::SettingsEnvironment &m_settings;
     pellavan::ColorSettings m_color;
 };
 
-extern Tfrmcolor *frmcolor;

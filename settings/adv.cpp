@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "adv.h"
 
-#include "Captions.h"
+#include "SliderTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,8 +16,6 @@
 #include <QVBoxLayout>
 
 using namespace pellavan;
-
-Tfrmadv *frmadv = nullptr;
 
 namespace {
 

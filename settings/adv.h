@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Advanced Settings dialog: a view of an AdvSettings object, which holds
 // the values the job driver reads.
 #pragma once
@@ -63,5 +64,3 @@ private:
 
     pellavan::AdvSettings m_adv;
 };
-
-extern Tfrmadv *frmadv;

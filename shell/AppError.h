@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An error raised inside a handler: the main window's command guard shows it
 // in the standard error box and the program goes on.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's command states and, for each, which controls are
 // enabled or visible. This table is the one description of the states: the
 // window applies it and the tests read it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help viewer, found on the first request and then kept. Until one is
 // found every request looks again and raises the same error.  The compiled
 // help file goes to its viewer; without one the HTML guide beside it goes to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunWindow.h"
 
 #include "run/CaptureBitmap.h"
@@ -6,9 +7,11 @@
 #include "settings/Unit8.h"
 #include "settings/adv.h"
 #include "widgets/Prompts.h"
+#include "ProgramWindows.h"
 #include "Unit1.h"
 #include "widgets/BrambleForm.h"
 #include "widgets/EnginePicture.h"
+#include "widgets/NoticeStrip.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,11 +31,12 @@ QString Q(const std::string &s) { return QString::fromStdString(s); }
 
 } // namespace
 
-RunWindow::RunWindow(Tfrmmain &window, DiscCatalogue &disc, PowerControl *power)
-    : m_w(window),
+RunWindow::RunWindow(ProgramWindows &windows, DiscCatalogue &disc, PowerControl *power)
+    : m_windows(windows),
+      m_w(windows.frmmain),
       m_ownPower(power ? nullptr : CreateLogindPowerControl()),
-      m_run(RunContext{window.ConverterHandle, disc, [this] { return ReadJobSettings(); },
-                       power ? *power : *m_ownPower, window.PreviewDC},
+      m_run(RunContext{m_w.ConverterHandle, disc, [this] { return ReadJobSettings(); },
+                       power ? *power : *m_ownPower, m_w.PreviewDC},
             *this)
 {
 }
@@ -43,12 +47,9 @@ JobSettings RunWindow::ReadJobSettings() const
 {
     JobSettings s;
     s.profile = m_w.profilecom->currentIndex();
-    if (frmadv)
-        s.adv = frmadv->Settings();
-    if (frmcolor)
-        s.color = frmcolor->Settings();
-    if (frmpre)
-        s.crop = frmpre->Margins();
+    s.adv = m_windows.frmadv.Settings();
+    s.color = m_windows.frmcolor.Settings();
+    s.crop = m_windows.frmpre.Margins();
     s.twoPass = m_w.c2pass->isChecked();
     s.merge = m_w.csingle->isChecked();
     s.outputFolder = m_w.Efolder->text().toStdString();
@@ -56,7 +57,11 @@ JobSettings RunWindow::ReadJobSettings() const
 }
 
 void RunWindow::SetStatus(const std::string &text) { m_w.statusinfo->setText(Q(text)); }
-void RunWindow::SetStatusHint(const std::string &text) { m_w.statusinfo->setToolTip(Q(text)); }
+void RunWindow::SetStatusHint(const std::string &text)
+{
+    m_w.statusinfo->setToolTip(Q(text));
+    m_w.noticestrip->ShowNotice(Q(text));
+}
 void RunWindow::SetProgress(int percent) { m_w.spSkinGauge1->setValue(percent); }
 void RunWindow::SetProgressText(const std::string &text)
 {
@@ -106,16 +111,14 @@ void RunWindow::LeaveConvertingState()
     ShowIdlePicture();
 }
 
-bool RunWindow::OpenFolderWhenDone() const { return Form5 && Form5->copen->isChecked(); }
-bool RunWindow::ShutdownWhenDone() const { return Form5 && Form5->cshut->isChecked(); }
+bool RunWindow::OpenFolderWhenDone() const { return m_windows.Form5.copen->isChecked(); }
+bool RunWindow::ShutdownWhenDone() const { return m_windows.Form5.cshut->isChecked(); }
 
 void RunWindow::ClearShutdownWhenDone()
 {
-    if (!Form5)
-        return;
-    Form5->cshut->setChecked(false);
+    m_windows.Form5.cshut->setChecked(false);
     // Stored at once, so a restart does not bring back a power-off the Stop took away.
-    Form5->SaveMiscSettings();
+    m_windows.Form5.SaveMiscSettings();
 }
 
 void RunWindow::OpenOutputFolder() { m_w.GotoOutPutFolder1Click(); }

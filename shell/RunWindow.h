@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a conversion run sees it: which of its controls show
 // what, where the settings of a job are read, and the completion options.
 #pragma once
@@ -10,10 +11,12 @@ class Tfrmmain;
 
 namespace pellavan {
 
+struct ProgramWindows;
+
 class RunWindow final : public RunView {
 public:
     // `power`: null for logind over the system bus.
-    RunWindow(Tfrmmain &window, DiscCatalogue &disc, PowerControl *power);
+    RunWindow(ProgramWindows &windows, DiscCatalogue &disc, PowerControl *power);
     ~RunWindow() override;
 
     ConversionRun &Run() { return m_run; }
@@ -45,6 +48,7 @@ public:
     void OpenOutputFolder() override;
 
 private:
+    ProgramWindows &m_windows;
     Tfrmmain &m_w;
     std::unique_ptr<PowerControl> m_ownPower;
     ConversionRun m_run;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Unit1.h"
 
 #include "catalogue/CatalogueCommands.h"
@@ -8,12 +9,14 @@
 #include "platform/ProgramFiles.h"
 #include "platform/UserFolders.h"
 #include "shell/RunWindow.h"
-#include "settings/SettingsHost.h"
 #include "settings/Unit5.h"
 #include "shell/AppError.h"
 #include "widgets/Prompts.h"
+#include "shell/ProgramWindows.h"
 #include "shell/Unit4.h"
 #include "widgets/BrambleForm.h"
+#include "widgets/ElidedComboBox.h"
+#include "widgets/NoticeStrip.h"
 #include "widgets/Skin.h"
 
 #include <QAction>
@@ -38,8 +41,6 @@
 
 using namespace pellavan;
 
-Tfrmmain *frmmain = nullptr;
-
 namespace {
 template <class T> T *Named(T *object, const char *name)
 {
@@ -55,7 +56,8 @@ Tfrmmain::Tfrmmain(const MainWindowServices &services, QWidget *parent)
       m_desktop(services.desktop ? *services.desktop : SystemDesktop()),
       m_trace(services.trace),
       m_help(m_desktop),
-      m_drives(services.drives),
+      m_settings{{}, m_prompts},
+      m_drives(*services.drives),
       m_power(services.power)
 {
     setObjectName(QStringLiteral("frmmain"));
@@ -67,11 +69,13 @@ Tfrmmain::Tfrmmain(const MainWindowServices &services, QWidget *parent)
     FormCreate();
 }
 
-Tfrmmain::~Tfrmmain()
+Tfrmmain::~Tfrmmain() { FormDestroy(); }
+
+ProgramWindows &Tfrmmain::Windows() const
 {
-    FormDestroy();
-    if (frmmain == this)
-        frmmain = nullptr;
+    if (!m_windows)
+        throw AppError("the dialogs do not exist yet");
+    return *m_windows;
 }
 
 void Tfrmmain::Step(const QString &name)
@@ -99,9 +103,7 @@ void Tfrmmain::BuildControls()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(697, 400);
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(11);
-    setFont(f);
+    setFont(WindowFont());
 
     spSkinMainMenuBar1 = Named(new QMenuBar(this), "spSkinMainMenuBar1");
     spSkinMainMenuBar1->setNativeMenuBar(false);
@@ -154,7 +156,7 @@ void Tfrmmain::BuildControls()
     spSkinPanel3->setGeometry(1, 332 - 1 - 50, 273, 50);
     Label4 = Named(new QLabel(QStringLiteral("Profile:"), spSkinPanel3), "Label4");
     Label4->setGeometry(1, 3, 39, 20);
-    profilecom = Named(new QComboBox(spSkinPanel3), "profilecom");
+    profilecom = Named(new pellavan::ElidedComboBox(spSkinPanel3), "profilecom");
     profilecom->setGeometry(41, 3, 225, 20);
     profilecom->setEditable(false);
     profilecom->setMaxVisibleItems(8);
@@ -171,6 +173,8 @@ void Tfrmmain::BuildControls()
     Image2 = Named(new QLabel(this), "Image2");
     Image2->setGeometry(275, 47, 422, 332);
     Image2->setPixmap(QPixmap::fromImage(SkinPicture("background")));
+    noticestrip = new pellavan::NoticeStrip(this);
+    noticestrip->setGeometry(354, 48, 321, 28);
     imagepanel = Named(new QFrame(this), "imagepanel");
     imagepanel->setGeometry(354, 77, 321, 241);
     imagepanel->setAutoFillBackground(true);
@@ -215,24 +219,24 @@ void Tfrmmain::BuildControls()
     // Bottom: the status bar's four parts.
     spSkinStatusBar1 = Named(new QFrame(this), "spSkinStatusBar1");
     spSkinStatusBar1->setGeometry(0, 379, 697, 21);
-    statusinfo = Named(new QLabel(spSkinStatusBar1), "statusinfo");
-    statusinfo->setFrameShape(QFrame::Panel);
-    statusinfo->setFrameShadow(QFrame::Sunken);
-    statusinfo->setGeometry(0, 0, 313, 21);
+    // A framed text panel; the skin's padding is its only inset.
+    auto panel = [this](const char *name, int left, int panelWidth) {
+        auto *p = Named(new QLabel(spSkinStatusBar1), name);
+        p->setFrameShape(QFrame::Panel);
+        p->setFrameShadow(QFrame::Sunken);
+        p->setIndent(0);
+        p->setGeometry(left, 0, panelWidth, 21);
+        return p;
+    };
+    statusinfo = panel("statusinfo", 0, 313);
     const int gaugeWidth = 697 - 313 - 97 - 128;
     spSkinGauge1 = Named(new QProgressBar(spSkinStatusBar1), "spSkinGauge1");
     spSkinGauge1->setGeometry(313, 0, gaugeWidth, 21);
     spSkinGauge1->setRange(0, 100);
     spSkinGauge1->setValue(0);
     spSkinGauge1->setTextVisible(true);
-    convertinfo = Named(new QLabel(spSkinStatusBar1), "convertinfo");
-    convertinfo->setFrameShape(QFrame::Panel);
-    convertinfo->setFrameShadow(QFrame::Sunken);
-    convertinfo->setGeometry(313 + gaugeWidth, 0, 97, 21);
-    Timeinfo = Named(new QLabel(spSkinStatusBar1), "Timeinfo");
-    Timeinfo->setFrameShape(QFrame::Panel);
-    Timeinfo->setFrameShadow(QFrame::Sunken);
-    Timeinfo->setGeometry(697 - 128, 0, 128, 21);
+    convertinfo = panel("convertinfo", 313 + gaugeWidth, 97);
+    Timeinfo = panel("Timeinfo", 697 - 128, 128);
 
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(500);
@@ -357,7 +361,7 @@ void Tfrmmain::FormCreate()
         // set up as usual.
         ShowErrorBox(m_prompts, this, QStringLiteral("Cannot create ") + DataPath);
     }
-    SetSettingsPath(DataPathReady ? (DataPath + QStringLiteral("mervale.ini")).toStdString() : std::string());
+    m_settings.path = DataPathReady ? (DataPath + QStringLiteral("mervale.ini")).toStdString() : std::string();
     DriveList.clear();
     ConverterHandle.Replace();
     PreviewDC = nullptr;
@@ -450,4 +454,4 @@ void Tfrmmain::HelpDocument1Click()
 
 void Tfrmmain::Home1Click() { m_desktop.OpenUrl(QString::fromLatin1(kHomePageAddress)); }
 void Tfrmmain::Support1Click() { m_desktop.OpenUrl(QString::fromLatin1(kSupportMailAddress)); }
-void Tfrmmain::About1Click() { m_prompts.ShowModal(Form4); }
+void Tfrmmain::About1Click() { m_prompts.ShowModal(&Windows().Form4); }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tfrmmain: the main window. It holds the controls, the program folders,
 // the engine instance and the command states; the operations behind most
 // commands live in the folders that own them (catalogue/, settings/, run/).
@@ -8,6 +9,7 @@
 #include "engine/ConverterEngine.h"
 #include "engine/ConverterInstance.h"
 #include "shell/CommandStates.h"
+#include "settings/SettingsEnvironment.h"
 #include "shell/HTMLHelp_Decl.h"
 
 #include <QString>
@@ -37,9 +39,11 @@ namespace pellavan {
 class CatalogueCommands;
 class CatalogueView;
 class ConversionRun;
+class NoticeStrip;
 class Desktop;
 class DriveSystem;
 class PowerControl;
+struct ProgramWindows;
 class RunWindow;
 class UserPrompts;
 
@@ -51,7 +55,7 @@ struct MainWindowServices {
     Desktop *desktop = nullptr;          // null: the desktop's opener
     PowerControl *power = nullptr;       // null: logind over the system bus
     QString appPath;                     // empty: the executable's folder
-    DriveSystem *drives = nullptr;       // null: the machine's optical drives
+    DriveSystem *drives = nullptr;       // required: the machine's optical drives or a stand-in
     // Called with the name of each life-cycle step as it begins.
     std::function<void(const QString &)> trace;
 };
@@ -89,6 +93,8 @@ public:
     QAction *EfolderButton;   // the browse button inside Efolder
 
     QLabel *Image2;
+    // What the last opening or run could not do, above the preview.
+    pellavan::NoticeStrip *noticestrip;
     QFrame *imagepanel;
     QLabel *Image1;
     QCheckBox *previewcheck;
@@ -138,6 +144,11 @@ public:
     void Guard(const std::function<void()> &fn);
     pellavan::UserPrompts &Prompts() { return m_prompts; }
     pellavan::Desktop &DesktopOpener() { return m_desktop; }
+    // The settings file and its boxes, for this window and the dialogs.
+    pellavan::SettingsEnvironment &SettingsEnv() { return m_settings; }
+    // The dialogs, once they all exist (before: none is touched).
+    void UseWindows(pellavan::ProgramWindows &windows) { m_windows = &windows; }
+    pellavan::ProgramWindows &Windows() const;
 
     // Settings file and screensaver (filled by settings/).
     void InstallScreenSaverFilter();
@@ -200,12 +211,12 @@ private:
     pellavan::Desktop &m_desktop;
     std::function<void(const QString &)> m_trace;
     pellavan::HtmlHelpControl m_help;
-    pellavan::DriveSystem *m_drives = nullptr;
+    pellavan::SettingsEnvironment m_settings;
+    pellavan::ProgramWindows *m_windows = nullptr;
+    pellavan::DriveSystem &m_drives;
     std::unique_ptr<pellavan::CatalogueView> m_discView;
     pellavan::CatalogueCommands *m_discCommands = nullptr;   // a child of this window
     bool m_shown = false;
     pellavan::PowerControl *m_power = nullptr;
     std::unique_ptr<pellavan::RunWindow> m_run;
 };
-
-extern Tfrmmain *frmmain;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's disc commands: they forward to CatalogueCommands, which
 // is made once the drive-choice and report dialogs exist, and this window
 // shows for them what CatalogueView asks.
@@ -6,19 +7,14 @@
 #include "catalogue/CatalogueCommands.h"
 #include "catalogue/Unit2.h"
 #include "catalogue/Unit3.h"
-#include "platform/Drives.h"
+#include "shell/ProgramWindows.h"
 #include "widgets/BrambleForm.h"
+#include "widgets/NoticeStrip.h"
 #include "widgets/Prompts.h"
 
 #include <QLabel>
 
 namespace {
-
-pellavan::DriveSystem &MachineDrives()
-{
-    static pellavan::platform::LinuxDrives drives;
-    return drives;
-}
 
 class MainCatalogueView final : public pellavan::CatalogueView {
 public:
@@ -31,6 +27,7 @@ public:
     void SetConvertEnabled(bool on) override { m_w.btnconvert->setEnabled(on); }
     void EnterDiscLoaded() override { m_w.SetDiscLoadedState(); }
     void EnterNoDisc() override { m_w.SetIdleState(); }
+    void ShowNotice(const QString &text) override { m_w.noticestrip->ShowNotice(text); }
     void ShowInformation(const QString &text) override { m_w.Prompts().Message(&m_w, text); }
     QString ChooseFolder(const QString &title) override { return m_w.Prompts().ChooseDiscSource(&m_w, title); }
     int ExecDialog(QDialog &dialog) override { return m_w.Prompts().ShowModal(&dialog); }
@@ -45,9 +42,8 @@ pellavan::CatalogueCommands &Tfrmmain::DiscCommands()
 {
     if (!m_discCommands) {
         m_discView = std::make_unique<MainCatalogueView>(*this);
-        m_discCommands = new pellavan::CatalogueCommands(ConverterHandle, Disc, *chapterview,
-                                                         m_drives ? *m_drives : MachineDrives(), *frmdvdlist,
-                                                         *Form3, *m_discView, this);
+        m_discCommands = new pellavan::CatalogueCommands(ConverterHandle, Disc, *chapterview, m_drives,
+                                                         Windows().frmdvdlist, Windows().Form3, *m_discView, this);
     }
     return *m_discCommands;
 }

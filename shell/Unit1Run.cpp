@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's run commands: each forwards to the conversion run.
 #include "RunWindow.h"
 
@@ -9,7 +10,7 @@
 pellavan::ConversionRun &Tfrmmain::Conversion()
 {
     if (!m_run)
-        m_run = std::make_unique<pellavan::RunWindow>(*this, Disc, m_power);
+        m_run = std::make_unique<pellavan::RunWindow>(Windows(), Disc, m_power);
     return m_run->Run();
 }
 

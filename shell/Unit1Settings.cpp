@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's settings commands: loading and storing its part of the
 // settings file, the profile box, the output folder and the settings dialogs.
 #include "Unit1.h"
@@ -5,18 +6,17 @@
 #include "catalogue/ChapterView.h"
 #include "settings/CropState.h"
 #include "settings/Profiles.h"
-#include "settings/SettingsHost.h"
 #include "settings/SettingsStore.h"
 #include "settings/Unit5.h"
 #include "settings/Unit7.h"
 #include "settings/Unit8.h"
 #include "settings/adv.h"
+#include "shell/ProgramWindows.h"
 #include "widgets/Prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
 
 using namespace pellavan;
 
@@ -26,16 +26,10 @@ void Tfrmmain::InstallScreenSaverFilter() {}
 
 void Tfrmmain::LoadMainSettings()
 {
-    // From now on the settings windows report through this window's boxes.
-    QPointer<Tfrmmain> self(this);
-    SetSettingsErrorHandler([self](QWidget *owner, const QString &text) {
-        if (self)
-            self->Prompts().ErrorBox(owner, text);
-    });
     if (profilecom->count() == 0) // the box's items are the profile table's
         for (const Profile &p : Profiles())
             profilecom->addItem(QString::fromUtf8(p.text));
-    const MainSettings s = pellavan::LoadMainSettings(SettingsPath());
+    const MainSettings s = pellavan::LoadMainSettings(m_settings.path);
     profilecom->setCurrentIndex(s.profile);
     c2pass->setChecked(s.twoPass);
     csingle->setChecked(s.single);
@@ -46,25 +40,26 @@ void Tfrmmain::LoadMainSettings()
 
 void Tfrmmain::SaveMainSettings()
 {
-    if (SettingsPath().empty())
+    if (m_settings.path.empty())
         return;
     const MainSettings s{profilecom->currentIndex(), c2pass->isChecked(), csingle->isChecked(),
                          previewcheck->isChecked(), Efolder->text().toStdString()};
     // Reported, and the window closes all the same: a settings file that
     // cannot be written must not keep the program open.
-    if (auto error = pellavan::SaveMainSettings(SettingsPath(), s))
-        ReportSettingsError(this, *error);
+    if (auto error = pellavan::SaveMainSettings(m_settings.path, s))
+        ReportSettingsError(m_settings, this, *error);
 }
 
 void Tfrmmain::LoadMiscSettings()
 {
-    Form5->SetSettings(pellavan::LoadMiscSettings(SettingsPath()));
-    frmcolor->SetSettings(pellavan::LoadColorSettings(SettingsPath()));
-    Form5->ScreenSaver().SetRunning(true);
+    TForm5 &Form5 = Windows().Form5;
+    Form5.SetSettings(pellavan::LoadMiscSettings(m_settings.path));
+    Windows().frmcolor.SetSettings(pellavan::LoadColorSettings(m_settings.path));
+    Form5.ScreenSaver().SetRunning(true);
     // The Misc dialog's "Default" also resets "Show" and the output folder;
     // they reach the file with the main settings at close.  Runs once: the
     // loader runs at the first showing only.
-    connect(Form5, &TForm5::DefaultsChosen, this, [this] {
+    connect(&Form5, &TForm5::DefaultsChosen, this, [this] {
         previewcheck->setChecked(true);
         Efolder->setText(QString::fromStdString(MiscDefaultOutputFolder()));
     });
@@ -72,13 +67,14 @@ void Tfrmmain::LoadMiscSettings()
 
 void Tfrmmain::profilecomChange()
 {
-    frmadv->ApplyProfile(profilecom->currentIndex());
-    profilecom->setToolTip(QString::fromStdString(frmadv->Settings().ProfileHint()));
+    Tfrmadv &frmadv = Windows().frmadv;
+    frmadv.ApplyProfile(profilecom->currentIndex());
+    profilecom->setToolTip(QString::fromStdString(frmadv.Settings().ProfileHint()));
 }
 
 void Tfrmmain::EfolderButtonClick()
 {
-    if (auto folder = BrowseOutputFolder(this, Efolder->text().toStdString()))
+    if (auto folder = BrowseOutputFolder(m_settings, this, Efolder->text().toStdString()))
         Efolder->setText(QString::fromStdString(*folder));
 }
 
@@ -88,10 +84,10 @@ void Tfrmmain::CropSettings1Click()
     const DiscCatalogue *disc = view ? view->Catalogue() : nullptr;
     if (!disc)
         return;
-    frmpre->CropSettings1Click(ConverterHandle, CropTitles(disc->info), PreviewDC, Prompts());
+    Windows().frmpre.CropSettings1Click(ConverterHandle, CropTitles(disc->info), PreviewDC, Prompts());
 }
 
-void Tfrmmain::AdvancedSettings1Click() { Prompts().ShowModal(Form5); }
-void Tfrmmain::btnsettingClick() { Prompts().ShowModal(Form5); }
-void Tfrmmain::ColorControl1Click() { Prompts().ShowModal(frmcolor); }
-void Tfrmmain::btnproClick() { Prompts().ShowModal(frmadv); }
+void Tfrmmain::AdvancedSettings1Click() { Prompts().ShowModal(&Windows().Form5); }
+void Tfrmmain::btnsettingClick() { Prompts().ShowModal(&Windows().Form5); }
+void Tfrmmain::ColorControl1Click() { Prompts().ShowModal(&Windows().frmcolor); }
+void Tfrmmain::btnproClick() { Prompts().ShowModal(&Windows().frmadv); }

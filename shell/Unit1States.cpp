@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's command states: the table applied to its controls, the
 // idle state's text and picture.
 #include "Unit1.h"
 
 #include "settings/Unit5.h"
+#include "shell/ProgramWindows.h"
 #include "widgets/BrambleForm.h"
 #include "widgets/JpegPicture.h"
 #include "widgets/Prompts.h"
@@ -82,8 +84,8 @@ template <class T> void ApplyCell(T *control, StateCell cell)
 
 void Tfrmmain::ApplyCommandState(CommandState state)
 {
-    if (Form5)
-        Form5->ScreenSaver().SetActivity(ActivityText(state));
+    if (m_windows)
+        m_windows->Form5.ScreenSaver().SetActivity(ActivityText(state));
     for (const CommandRow &row : CommandStateTable()) {
         const StateCell cell = row.cells[size_t(state)];
         for (CommandControl c : row.controls())

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Unit4.h"
 
 #include "widgets/Skin.h"
@@ -6,8 +7,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-
-TForm4 *Form4 = nullptr;
 
 TForm4::TForm4(QWidget *parent) : QDialog(parent)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TForm4: the About box.
 #pragma once
 
@@ -17,5 +18,3 @@ public:
     QLabel *Label3;   // what it does
     QPushButton *btnok;
 };
-
-extern TForm4 *Form4;

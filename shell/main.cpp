@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: one instance at a time, the eight windows, the message loop.
 #include "engine/ConverterEngine.h"
+#include "platform/Drives.h"
 #include "platform/InstanceLock.h"
 #include "widgets/ErrorText.h"
 #include "widgets/Prompts.h"
 #include "shell/Unit1.h"
-#include "shell/Windows.h"
+#include "shell/ProgramWindows.h"
 
 #include <QApplication>
 
@@ -27,11 +29,11 @@ int main(int argc, char **argv)
 
     pellavan::SetUpApplication();
     std::unique_ptr<pellavan::ConverterEngine> engine = pellavan::CreateLibraryEngine();
+    pellavan::platform::LinuxDrives drives;   // the machine's optical drives
     pellavan::MainWindowServices services;
     services.engine = engine.get();
-    pellavan::CreateAllWindows(services);
-    frmmain->show();
-    const int result = app.exec();
-    pellavan::DestroyAllWindows();
-    return result;
+    services.drives = &drives;
+    pellavan::ProgramWindows windows(services);
+    windows.frmmain.show();
+    return app.exec();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's pictures: tool-bar glyphs, the four pictures of each
 // image button, the preview area's idle picture, the background and the
 // program icon. Run by tools/make-pictures.sh; the results are committed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian 12 package Pellavan needs to build, run and test.
 set -euo pipefail
 packages=(

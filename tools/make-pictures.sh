@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Redraws the program's pictures into resources/ (they are committed).
 set -euo pipefail
 cd "$(dirname "$0")/.."

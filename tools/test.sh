@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is needed, then builds and runs the whole test suite twice:
 # a normal build, and one under AddressSanitizer + UndefinedBehaviorSanitizer;
 # then the tests that run the engine's threads once more under ThreadSanitizer,

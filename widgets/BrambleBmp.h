@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four-state image button's logic on pictures held as pixel arrays:
 // which picture is shown, when the pointer counts as inside (over a pixel
 // that is not the picture's see-through colour), pressing and clicking.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TBrambleButton: the four-state image button. A thin widget over
 // BrambleButtonState: it paints the chosen picture without its see-through
 // pixels and forwards mouse events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "DiscSourceDialog.h"
 
 #include <QDialogButtonBox>
@@ -19,6 +20,11 @@ DiscSourceDialog::DiscSourceDialog(QWidget *parent, const QString &caption) : QF
     setFileMode(QFileDialog::Directory);
     setOption(QFileDialog::ShowDirsOnly, false);
     setNameFilter(QStringLiteral("*.iso *.ISO *.Iso"));
+    // No navigation tool bar: the places list and the path box go where it would.
+    for (const char *name : {"backButton", "forwardButton", "toParentButton", "newFolderButton", "listModeButton",
+                             "detailModeButton"})
+        if (auto *button = findChild<QWidget *>(QLatin1String(name)))
+            button->hide();
 }
 
 QString DiscSourceDialog::ChosenImage() const

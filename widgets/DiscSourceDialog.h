@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog of Open DVD Folder: it shows folders and disc images (*.iso).
 // A folder is chosen as in any folder dialog; a disc image by choosing the
 // file itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An engine picture as a QImage the window can keep after the picture is freed.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Prompts.h"
 
 #include "DiscSourceDialog.h"
@@ -51,6 +52,10 @@ public:
     QString ChooseDiscSource(QWidget *owner, const QString &title) override
     {
         return pellavan::ChooseDiscSource(owner, title);
+    }
+    QString ChooseOutputFolder(QWidget *owner, const QString &title, const QString &start) override
+    {
+        return QFileDialog::getExistingDirectory(owner, title, start);
     }
 };
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes and modal dialogs behind one seam, so tests answer them
 // instead of a user.
 #pragma once
@@ -38,6 +39,13 @@ public:
     // Open DVD Folder's choice: a folder, or a disc image file. A stand-in
     // answers as for any folder.
     virtual QString ChooseDiscSource(QWidget *owner, const QString &title) { return ChooseFolder(owner, title); }
+    // The output folder's chooser, opened at `start`. A stand-in answers as
+    // for any folder.
+    virtual QString ChooseOutputFolder(QWidget *owner, const QString &title, const QString &start)
+    {
+        (void)start;
+        return ChooseFolder(owner, title);
+    }
 };
 
 // Real message boxes.

@@ -1,17 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Skin.h"
-
-#include <QFont>
 
 namespace pellavan {
 
+QFont WindowFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(10);
+    return font;
+}
+
 QString SkinStyleSheet()
 {
-    // The window's font family may be missing; the substitutes keep the
-    // captions inside their fixed places.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
-                                QStringLiteral("Liberation Sans")});
-    return QStringLiteral(
+    // A rule of the sheet decides a widget's font before its parent's does:
+    // the main window's font is a rule too.
+    const QFont font = WindowFont();
+    const QString windowFont = QStringLiteral("#frmmain, #frmmain QWidget { font-family: \"%1\"; font-size: %2px; }")
+                                   .arg(font.family())
+                                   .arg(font.pixelSize());
+    return windowFont + QStringLiteral(
         "QWidget { background: #20242b; color: #e8e8e8; }"
         "QLabel, QCheckBox { background: transparent; }"
         "QLineEdit, QComboBox, QSpinBox, QTreeView { background: #2c313a; border: 1px solid #4a5060; }"
@@ -38,6 +45,8 @@ QString SkinStyleSheet()
         "#imagepanel { background: #101215; }"
         "#spSkinStatusBar1 { background: #2a2f37; }"
         "#statusinfo, #convertinfo, #Timeinfo { border: 1px solid #4a5060; padding-left: 3px; }"
+        "#noticestrip { background: #101215; border: 1px solid #e06a1b; padding: 1px 4px; }"
+        "#noticetext { color: #f4f0d8; }"
         "QToolTip { background: #f4f0d8; color: #20242b; border: 1px solid #59606e; }");
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A DVD folder authored for a test with ffmpeg and dvdauthor.
 #pragma once
 

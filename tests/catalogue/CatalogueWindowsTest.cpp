@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree view, the two dialogs and the disc commands on the offscreen platform.
 #include "catalogue/CatalogueCommands.h"
 #include "catalogue/ChapterView.h"
@@ -62,7 +63,7 @@ struct Window : CatalogueView {
     Tfrmdvdlist dvdList;
     TForm3 report;
     // What the commands asked of the window.
-    QString status, information, folderToChoose;
+    QString status, information, folderToChoose, notice = "unset";
     int discLoaded = 0, noDisc = 0, dialogs = 0;
     bool convertEnabled = false;
     std::function<int(QDialog &)> onDialog = [](QDialog &) { return 0; };
@@ -72,6 +73,7 @@ struct Window : CatalogueView {
     void SetConvertEnabled(bool on) override { convertEnabled = on; }
     void EnterDiscLoaded() override { ++discLoaded; }
     void EnterNoDisc() override { ++noDisc; }
+    void ShowNotice(const QString &s) override { notice = s; }
     void ShowInformation(const QString &s) override { information = s; }
     QString ChooseFolder(const QString &) override { return folderToChoose; }
     int ExecDialog(QDialog &d) override
@@ -215,15 +217,19 @@ TEST(DiscCommands, OpenFolder)
     EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(1, /home/me/Movie/, 1)");
     EXPECT_EQ(w.disc.tree.DiscNode()->label, "Unknow Disc");
     EXPECT_EQ(w.discLoaded, 1);
+    EXPECT_EQ(w.notice, "");
 
+    // Refused: no message box, the engine's reason beside the empty tree.
     w.folderToChoose = "/";
     w.engine.script.openResult = false;
+    w.engine.script.lastError = "no DVD files here";
     w.commands.OpenDVDFolder1Click();
     EXPECT_EQ(w.Opened().back(), "Converter_OpenDVD(2, /, 1)");
     EXPECT_TRUE(w.disc.tree.Empty());
     EXPECT_EQ(w.noDisc, 1);
     EXPECT_FALSE(w.convertEnabled);
     EXPECT_TRUE(w.information.isEmpty());
+    EXPECT_EQ(w.notice, "This disc cannot be opened: no DVD files here");
 }
 
 // Disc images made here: a label that needs cleaning, one that cleans to

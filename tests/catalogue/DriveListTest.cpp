@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "StandIns.h"
 #include "catalogue/DriveList.h"
 

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux drive layer on files the test makes: disc images written by
 // genisoimage, a made-up sysfs tree and mountinfo text.
+#include "catalogue/DriveList.h"
 #include "platform/Drives.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The disc commands inside the real main window: a new user's home, a
 // scripted or the real engine, prompts and drives answered by the test.
 #include "AuthoredDvd.h"
@@ -6,11 +7,15 @@
 #include "catalogue/ChapterView.h"
 #include "catalogue/Unit3.h"
 #include "widgets/BrambleForm.h"
+#include "widgets/NoticeStrip.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -124,4 +129,55 @@ TEST_F(MainWindowFixture, DiscImageOpensThroughTheFolderCommandWithItsLabel)
         if (tree.NodeAt(i)->level == 3 && tree.NodeAt(i)->label.find(" AC3 ") != std::string::npos)
             audio.push_back(tree.NodeAt(i)->label);
     EXPECT_EQ(audio, (std::vector<std::string>{"01 AC3 English", "01 AC3 French"}));
+}
+
+// Discs the engine refuses, each for its own reason: the reason shows beside
+// the empty tree, no box opens, and the next opening clears it.
+TEST_F(MainWindowFixture, RefusedDiscsSayWhyAndTheNextOpeningClearsIt)
+{
+    const QString good = QStringLiteral(TEST_DISCS "/ntsc/");
+    if (!QFile::exists(good + "VIDEO_TS/VIDEO_TS.IFO"))
+        GTEST_SKIP() << "test disc not made";
+    QTemporaryDir dir;
+    // A copy of the good disc with some of its files rewritten by `change`.
+    auto copy = [&](const QString &name, const QStringList &files, const std::function<void(QByteArray &)> &change) {
+        const QString to = dir.path() + "/" + name + "/VIDEO_TS/";
+        QDir().mkpath(to);
+        for (const QString &f : QDir(good + "VIDEO_TS").entryList(QDir::Files))
+            QFile::copy(good + "VIDEO_TS/" + f, to + f);
+        for (const QString &file : files) {
+            QFile out(to + file);
+            out.open(QIODevice::ReadWrite);
+            QByteArray bytes = out.readAll();
+            change(bytes);
+            out.seek(0);
+            out.write(bytes);
+        }
+        return (dir.path() + "/" + name).toStdString();
+    };
+    // Without libdvdcss an encrypted disc's video packets stay scrambled.
+    const std::string scrambled = copy("scrambled", {"VTS_01_1.VOB"}, [](QByteArray &vob) {
+        for (qsizetype i = 0; i + 7 < qMin<qsizetype>(vob.size(), 64 * 2048); ++i)
+            if (vob.mid(i, 4) == QByteArray("\0\0\1\xE0", 4) && (vob[i + 6] & 0xC0) == 0x80)
+                vob[i + 6] = char(vob[i + 6] | 0x10);
+    });
+    const std::string noIfo = copy("noifo", {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}, [](QByteArray &ifo) { ifo.fill('\xFF'); });
+    QDir().mkpath(dir.path() + "/nodvd");
+    library = CreateLibraryEngine();
+    Start(*library);
+    for (const auto &[folder, word] : {std::pair<std::string, QString>{scrambled, "encrypted"},
+                                       {dir.path().toStdString() + "/nodvd", ""}, {noIfo, ""}}) {
+        ChooseFolder(folder);
+        frmmain->OpenDVDFolder1Click();
+        EXPECT_TRUE(frmmain->Disc.tree.Empty()) << folder;
+        const QString reason = QString::fromStdString(library->LastError(frmmain->ConverterHandle.Handle()));
+        EXPECT_TRUE(!reason.isEmpty() && reason.contains(word)) << reason.toStdString();
+        EXPECT_TRUE(frmmain->noticestrip->isVisibleTo(frmmain)) << folder;
+        EXPECT_EQ(frmmain->noticestrip->Notice(), "This disc cannot be opened: " + reason);
+    }
+    EXPECT_FALSE(prompts.messages.join('|').contains("cannot be opened"));
+    ChooseFolder(good.toStdString());
+    frmmain->OpenDVDFolder1Click();
+    EXPECT_FALSE(frmmain->Disc.tree.Empty());
+    EXPECT_FALSE(frmmain->noticestrip->isVisibleTo(frmmain));
 }

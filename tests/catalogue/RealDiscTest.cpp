@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A DVD folder authored by the test, loaded through the real engine: the
 // tree and the property report must list what lsdvd lists for it.
 #include "catalogue/PropertyReport.h"

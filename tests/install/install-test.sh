@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # install-test.sh BUILD-DIR DVD-FOLDER APP-ID
 # Installs the build into a staging folder (with blanks in its path), checks
 # what was installed and that no path of the build machine is in it, runs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second process for the single-instance tests.
 //   instance_probe try   exit 0 when the guard was free (taken and let go), 3 when held,
 //                        4 when no place could hold it

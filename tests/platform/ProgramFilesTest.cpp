@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the Skin folder and the help document: beside the executable in a
 // build, in the data folder once installed, and the choice between the
 // compiled help and the HTML guide.

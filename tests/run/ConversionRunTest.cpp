@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunDisc.h"
 #include "run/ConversionRun.h"
 
@@ -114,25 +115,28 @@ struct Run : ::testing::Test {
 TEST_F(Run, ThreeJobsWithTheSecondFailing)
 {
     run->btnconvertClick();
-    EXPECT_EQ(run->JobsLeft, 3);
+    EXPECT_EQ(run->JobsLeft(), 3);
     EXPECT_TRUE(view.timer);
     EXPECT_EQ(view.LastStatus(), "Converting MOVIE_Title01.wmv...");
     Report(50, 0);
     EXPECT_EQ(view.log.back(), "speed:FPS:25");
+    settings.outputFolder = "/moved/";   // the jobs after it write there
     Report(100, 1);
-    EXPECT_EQ(run->JobsLeft, 2);
+    EXPECT_EQ(run->JobsLeft(), 2);
     EXPECT_EQ(view.LastStatus(), "Converting MOVIE_Title02.wmv...");
     Report(-1, 0);
     EXPECT_EQ(view.Count("status:Sorry,Get wrong for rip this DVD Title."), 1);
     EXPECT_EQ(view.LastStatus(), "Converting MOVIE_Title03.wmv...");
     EXPECT_EQ(view.Count("finished"), 0);
     Report(100, 1);
-    EXPECT_EQ(run->JobsLeft, 0);
+    EXPECT_EQ(run->JobsLeft(), 0);
     EXPECT_FALSE(run->RunOn());
     EXPECT_FALSE(view.timer);
     EXPECT_EQ(view.Count("finished"), 1);
     EXPECT_EQ(view.LastStatus(), "Convert Finshed");
-    EXPECT_EQ(Converts().size(), 3u);
+    EXPECT_EQ(Converts(), (std::vector<std::string>{"Converter_Convert(1, /out/MOVIE_Title01.wmv)",
+                                                    "Converter_Convert(1, /moved/MOVIE_Title02.wmv)",
+                                                    "Converter_Convert(1, /moved/MOVIE_Title03.wmv)"}));
     // Every job closes its own file, once.
     EXPECT_EQ(d.engine.CallsNamed("Converter_CloseFile").size(), 3u);
     // A stray report after the end changes nothing.
@@ -171,10 +175,11 @@ TEST_F(Run, LastJobFailingEndsTheRunWithTheErrorShown)
     EXPECT_EQ(power.powerOffs, 0);
 }
 
-TEST_F(Run, MergedRunClosesTheSharedFileOnceAfterTheLastJob)
+TEST_F(Run, MergedRunWritesItsFirstFileWhereverTheFolderMovesAndClosesItOnce)
 {
     settings.merge = true;
     run->btnconvertClick();
+    settings.outputFolder = "/moved/";   // "Set Output Folder" during the run
     Report(100, 1);
     Report(-1, 0);
     EXPECT_TRUE(d.engine.CallsNamed("Converter_CloseFile").empty());
@@ -191,7 +196,7 @@ TEST_F(Run, RefusedStartCountsAsAFailedJobAndTheRunGoesOn)
     d.engine.script.setConvertInfoResult = false;
     view.onStatus = [this](const std::string &) { d.engine.script.setConvertInfoResult = true; };
     run->btnconvertClick();
-    EXPECT_EQ(run->JobsLeft, 2);
+    EXPECT_EQ(run->JobsLeft(), 2);
     EXPECT_EQ(view.Count("status:Sorry,Get wrong for rip this DVD Title."), 1);
     EXPECT_EQ(view.LastStatus(), "Converting MOVIE_Title02.wmv...");
     EXPECT_TRUE(view.timer);
@@ -206,7 +211,7 @@ TEST_F(Run, EveryStartRefusedFinishesTheRunOnce)
 {
     d.engine.script.convertResult = false;
     run->btnconvertClick();
-    EXPECT_EQ(run->JobsLeft, 0);
+    EXPECT_EQ(run->JobsLeft(), 0);
     EXPECT_FALSE(run->RunOn());
     EXPECT_FALSE(view.timer);
     EXPECT_EQ(view.Count("finished"), 1);

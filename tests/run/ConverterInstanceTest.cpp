@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine instance the program holds: its handle's life, the wake-up
 // that asks the owning thread for a drain, and the one callback that takes
 // each report to the sink of the instance being drained.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program on the real engine, once per output profile: a user
 // opens the authored NTSC test disc as a folder, keeps two chapters of one
 // title and a whole other title, picks the profile in the profile box, sets
@@ -9,7 +10,6 @@
 #include "catalogue/ChapterView.h"
 #include "run/ConversionRun.h"
 #include "settings/Profiles.h"
-#include "settings/SettingsHost.h"
 #include "settings/Unit7.h"
 #include "settings/adv.h"
 #include "widgets/BrambleForm.h"
@@ -192,11 +192,7 @@ protected:
         QCoreApplication::processEvents();
         ChooseFolder(disc.toStdString());
     }
-    void TearDown() override
-    {
-        SetFolderChooser({});
-        Stop();
-    }
+    void TearDown() override { Stop(); }
 
     ChapterView &Tree() { return *frmmain->chapterview; }
     TreeNode &Title(int i) { return *frmmain->Disc.tree.DiscNode()->children.at(size_t(i)); }
@@ -228,7 +224,7 @@ protected:
         EXPECT_TRUE(frmmain->btnconvert->isVisible());
         QTest::mouseClick(frmmain->btnconvert, Qt::LeftButton);
         EXPECT_TRUE(frmmain->Conversion().RunOn()) << "Convert did not start a run";
-        return QTest::qWaitFor([] { return !frmmain->Conversion().RunOn(); }, seconds * 1000);
+        return QTest::qWaitFor([this] { return !frmmain->Conversion().RunOn(); }, seconds * 1000);
     }
 };
 
@@ -268,7 +264,7 @@ TEST_P(ProfileEndToEnd, ConvertsTwoChaptersAndATitleToPlayableFiles)
     EXPECT_EQ(frmadv->casamlerate->currentText(), QString::number(t.sampleRate) + "Hz");
 
     const QString folder = outFolder;
-    SetFolderChooser([folder](QWidget *, const QString &) { return std::optional<QString>(folder); });
+    ChooseFolder(folder.toStdString());
     frmmain->EfolderButton->trigger();
     ASSERT_EQ(frmmain->Efolder->text(), outFolder);
 
@@ -427,7 +423,7 @@ TEST_P(SetBackEndToEnd, ASettingSetBackHoldsNoLongerForTheNextRun)
     // Title 1 comes checked with its chapters: one job, "Unknow Disc_Title01".
     auto runInto = [&](const QString &folder) {
         EXPECT_TRUE(QDir().mkpath(folder));
-        SetFolderChooser([folder](QWidget *, const QString &) { return std::optional<QString>(folder); });
+        ChooseFolder(folder.toStdString());
         frmmain->EfolderButton->trigger();
         EXPECT_EQ(frmmain->Efolder->text(), folder);
         EXPECT_TRUE(ConvertAndWait(120)) << "the run did not end";
@@ -448,7 +444,7 @@ TEST_P(SetBackEndToEnd, ASettingSetBackHoldsNoLongerForTheNextRun)
         prompts.onModal = nullptr;
     };
 
-    crop([] { frmpre->eright->setValue(frmpre->eright->maximum() / 2); }, frmpre->btnok);
+    crop([this] { frmpre->eright->setValue(frmpre->eright->maximum() / 2); }, frmpre->btnok);
     ASSERT_TRUE(frmpre->CropAccepted());
     frmadv->TVquality->setValue(0);
     frmadv->tavolume->setValue(200);
@@ -457,7 +453,7 @@ TEST_P(SetBackEndToEnd, ASettingSetBackHoldsNoLongerForTheNextRun)
     ASSERT_EQ(frmadv->etime->value(), 1000);
     const QString adjusted = runInto(outFolder + "adjusted/");
 
-    crop([] { frmpre->etop->setValue(20); }, frmpre->btncancel);
+    crop([this] { frmpre->etop->setValue(20); }, frmpre->btncancel);
     ASSERT_FALSE(frmpre->CropAccepted());
     frmadv->TVquality->setValue(50);
     frmadv->tavolume->setValue(100);

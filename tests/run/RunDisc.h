@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A disc loaded into the recording engine, with helpers to pick the checked
 // nodes and the settings a job reads.
 #pragma once
 
 #include "ScriptedEngine.h"
 #include "catalogue/Catalogue.h"
-#include "run/JobDriver.h"
+#include "run/JobSetup.h"
 
 #include <gtest/gtest.h>
 

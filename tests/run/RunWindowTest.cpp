@@ -1,17 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs through the main window on the offscreen platform, against the
 // recording engine: reports arrive through the window's queued dispatch.
+#include "NamedWindows.h"
 #include "ScriptedEngine.h"
+#include "StandIns.h"
 #include "platform/Desktop.h"
 #include "run/ConversionRun.h"
-#include "settings/SettingsHost.h"
 #include "settings/SettingsStore.h"
 #include "settings/Unit5.h"
 #include "settings/adv.h"
 #include "widgets/Prompts.h"
-#include "shell/Unit1.h"
-#include "shell/Windows.h"
 #include "widgets/BrambleForm.h"
 #include "widgets/JpegPicture.h"
+#include "widgets/NoticeStrip.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -66,13 +67,14 @@ struct RecordingPower : PowerControl {
 constexpr int kWmv320 = 3;
 const QString kFailed = QString::fromLatin1(kJobFailedText);
 
-struct MainWindowRun : ::testing::Test {
+struct MainWindowRun : ::testing::Test, NamedWindows {
     QTemporaryDir home;
     QByteArray oldHome, oldConfig;
     ScriptedEngine engine;
     RecordingPrompts prompts;
     RecordingDesktop desktop;
     RecordingPower power;
+    NoDrives drives;
     Tfrmmain *w = nullptr;
     QString out;
 
@@ -89,11 +91,12 @@ struct MainWindowRun : ::testing::Test {
         services.prompts = &prompts;
         services.desktop = &desktop;
         services.power = &power;
+        services.drives = &drives;
         services.appPath = home.path();
         // The program folder's skin, whose picture the idle preview shows.
         ASSERT_TRUE(QDir().mkpath(home.path() + "/Skin"));
         ASSERT_TRUE(QFile::copy(QStringLiteral(SKIN_DIR "/zune.jpg"), home.path() + "/Skin/zune.jpg"));
-        CreateAllWindows(services);
+        MakeWindows(services);
         w = frmmain;
 
         if (w->profilecom->count() == 0)
@@ -117,7 +120,7 @@ struct MainWindowRun : ::testing::Test {
     }
     void TearDown() override
     {
-        DestroyAllWindows();
+        FreeWindows();
         qputenv("HOME", oldHome);
         qputenv("XDG_CONFIG_HOME", oldConfig);
     }
@@ -185,9 +188,12 @@ TEST_F(MainWindowRun, ThreeJobsWithTheSecondFailingRunToTheEnd)
     EXPECT_EQ(w->convertinfo->text(), "FPS:25");
     Report(100, 1);
     EXPECT_EQ(w->statusinfo->text(), "Converting MOVIE_Title01_03.wmv...");
+    engine.script.damagedRegions = 2;
     Report(-1, 0);
     EXPECT_EQ(w->statusinfo->text(), "Converting MOVIE_Title02.wmv...");
-    EXPECT_EQ(w->Conversion().JobsLeft, 1);
+    EXPECT_TRUE(w->noticestrip->isVisibleTo(w));   // what was skipped, readable at once
+    EXPECT_EQ(w->noticestrip->Notice().toStdString(), DamageHint(2));
+    EXPECT_EQ(w->Conversion().JobsLeft(), 1);
     Report(100, 1);
     EXPECT_EQ(w->statusinfo->text(), "Convert Finshed");
     ExpectFinishedControls();
@@ -202,6 +208,8 @@ TEST_F(MainWindowRun, ThreeJobsWithTheSecondFailingRunToTheEnd)
     EXPECT_EQ(engine.CallsNamed("Converter_CloseFile").size(), 3u);
     EXPECT_TRUE(desktop.opened.isEmpty());
     EXPECT_TRUE(prompts.errors.isEmpty());
+    Convert();   // the next run starts without the last one's notice
+    EXPECT_FALSE(w->noticestrip->isVisibleTo(w));
 }
 
 TEST_F(MainWindowRun, MergedRunWithTheLastJobFailingClosesTheFileOnce)
@@ -262,7 +270,7 @@ TEST_F(MainWindowRun, RefusedStartsFailTheirJobsAndTheRunEnds)
     Convert();
     EXPECT_EQ(w->statusinfo->text(), kFailed);
     EXPECT_EQ(engine.CallsNamed("Converter_Convert(").size(), 3u);
-    EXPECT_EQ(w->Conversion().JobsLeft, 0);
+    EXPECT_EQ(w->Conversion().JobsLeft(), 0);
     EXPECT_FALSE(w->Conversion().RunOn());
     ExpectFinishedControls();
 }
@@ -298,7 +306,7 @@ TEST_F(MainWindowRun, StopWithBothCompletionOptionsOpensTheFolderAndNeverPowersO
     Form5->copen->setChecked(true);
     Form5->cshut->setChecked(true);
     Form5->SaveMiscSettings();
-    ASSERT_TRUE(LoadMiscSettings(SettingsPath()).shut);
+    ASSERT_TRUE(LoadMiscSettings(w->SettingsEnv().path).shut);
 
     Convert();
     Report(30, 0);
@@ -310,7 +318,7 @@ TEST_F(MainWindowRun, StopWithBothCompletionOptionsOpensTheFolderAndNeverPowersO
     EXPECT_EQ(power.powerOffs, 0);
     EXPECT_EQ(power.asked, 0);
     EXPECT_FALSE(Form5->cshut->isChecked());
-    EXPECT_FALSE(LoadMiscSettings(SettingsPath()).shut);
+    EXPECT_FALSE(LoadMiscSettings(w->SettingsEnv().path).shut);
     ExpectFinishedControls();
 
     // A run that completes with the option on does power off, after the folder.

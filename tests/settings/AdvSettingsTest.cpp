@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/AdvSettings.h"
-#include "settings/Captions.h"
+#include "settings/SliderTexts.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

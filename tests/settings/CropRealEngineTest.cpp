@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The crop dialog on the real engine and an authored disc: the stills are
 // the title's own frames at its stored size, and "Next Image" moves on in
 // time (the authored picture has a white bar that slides right as it plays).

@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScriptedEngine.h"
-#include "settings/SettingsHost.h"
+#include "settings/SettingsEnvironment.h"
 #include "settings/Unit5.h"
 #include "settings/Unit7.h"
 #include "settings/Unit8.h"
@@ -34,24 +35,25 @@ QApplication &App()
     return app;
 }
 
+// Keeps the error boxes' texts.
+struct ErrorBoxes final : UserPrompts {
+    QStringList shown;
+    int WarningQuestion(QWidget *, const QString &) override { return kAnswerNo; }
+    void Message(QWidget *, const QString &) override {}
+    void ErrorBox(QWidget *, const QString &text) override { shown << text; }
+    int ShowModal(QDialog *) override { return 0; }
+};
+
 class Dialogs : public ::testing::Test {
 protected:
     Dialogs() { App(); }
     QTemporaryDir dir;
     std::string path = dir.path().toStdString() + "/mervale.ini";
-    QStringList errors;
+    ErrorBoxes boxes;
+    QStringList &errors = boxes.shown;
+    SettingsEnvironment settings{path, boxes};
 
-    void SetUp() override
-    {
-        QLocale::setDefault(QLocale::c());
-        SetSettingsPath(path);
-        SetSettingsErrorHandler([this](QWidget *, const QString &text) { errors << text; });
-    }
-    void TearDown() override
-    {
-        SetSettingsErrorHandler({});
-        SetSettingsPath({});
-    }
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
     std::string Contents() const
     {
         std::ifstream in(path, std::ios::binary);
@@ -130,7 +132,7 @@ TEST_F(Dialogs, AdvancedSettingsShowsTheProfileAndForwardsEdits)
 
 TEST_F(Dialogs, ColorPresetsDragAndStoring)
 {
-    Tfrmcolor color;
+    Tfrmcolor color(settings);
     EXPECT_EQ(Items(color.vpreset), (QStringList{"Default", "CRT", "LCD", "TV", "Custom"}));
     EXPECT_EQ(color.vcontrast->maximum(), 1000);
     EXPECT_EQ(color.vhue->minimum(), -500);
@@ -162,7 +164,7 @@ TEST_F(Dialogs, ColorPresetsDragAndStoring)
     EXPECT_EQ(Contents(), "[ColorControl]\npreste=4\nbright=20\ncontrast=37\nhue=0\nsaturat=-20\n");
     EXPECT_TRUE(errors.isEmpty());
 
-    Tfrmcolor restarted;
+    Tfrmcolor restarted(settings);
     restarted.SetSettings(LoadColorSettings(path));
     EXPECT_EQ(restarted.vpreset->currentIndex(), 4);
     EXPECT_EQ(restarted.vbright->value(), 20);
@@ -173,8 +175,8 @@ TEST_F(Dialogs, ColorPresetsDragAndStoring)
 TEST_F(Dialogs, FailedColorSaveIsReported)
 {
     std::ofstream(path) << "keep";
-    SetSettingsPath(path + "/mervale.ini");
-    Tfrmcolor color;
+    settings.path = path + "/mervale.ini";
+    Tfrmcolor color(settings);
     color.spSkinButton2->click();
     EXPECT_EQ(errors, QStringList{QString::fromStdString("Unable to write to " + path + "/mervale.ini.")});
     EXPECT_EQ(Contents(), "keep");
@@ -182,7 +184,7 @@ TEST_F(Dialogs, FailedColorSaveIsReported)
 
 TEST_F(Dialogs, MiscDefaultOkAndScreensaver)
 {
-    TForm5 misc;
+    TForm5 misc(settings);
     int held = 0;
     misc.UseScreenSaverBus(std::make_unique<RecordingBus>(&held));
     EXPECT_TRUE(misc.copen->isChecked());
@@ -227,7 +229,7 @@ TEST_F(Dialogs, MiscScreensaverReleasedWhenTheProgramEnds)
 {
     int held = 0;
     {
-        TForm5 misc;
+        TForm5 misc(settings);
         misc.UseScreenSaverBus(std::make_unique<RecordingBus>(&held));
         misc.ScreenSaver().SetRunning(true);
         misc.ScreenSaver().SetForeground(true);

@@ -1,13 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program's windows on the offscreen platform: what the user left
 // in the settings is what the next start shows.
+#include "NamedWindows.h"
 #include "ScriptedEngine.h"
-#include "settings/SettingsHost.h"
+#include "StandIns.h"
 #include "settings/Unit5.h"
 #include "settings/Unit8.h"
 #include "settings/adv.h"
 #include "widgets/Prompts.h"
-#include "shell/Unit1.h"
-#include "shell/Windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,13 +33,21 @@ struct QuietPrompts final : UserPrompts {
     void Message(QWidget *, const QString &text) override { shown << text; }
     void ErrorBox(QWidget *, const QString &text) override { shown << text; }
     int ShowModal(QDialog *) override { return 1; }
+    QString chosen, outputTitle, outputStart;   // the output folder's chooser
+    QString ChooseOutputFolder(QWidget *, const QString &title, const QString &start) override
+    {
+        outputTitle = title;
+        outputStart = start;
+        return chosen;
+    }
 };
 
-class Restart : public ::testing::Test {
+class Restart : public ::testing::Test, public pellavan::testing::NamedWindows {
 protected:
     QTemporaryDir home;
     pellavan::testing::ScriptedEngine engine;
     QuietPrompts prompts;
+    pellavan::testing::NoDrives drives;
 
     static QApplication &App()
     {
@@ -57,20 +65,20 @@ protected:
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/pellavan-test-bus");
         App();
     }
-    ~Restart() override { SetFolderChooser({}); }
 
     void Start()
     {
         MainWindowServices services;
         services.engine = &engine;
         services.prompts = &prompts;
-        CreateAllWindows(services);
+        services.drives = &drives;
+        MakeWindows(services);
         frmmain->show();
     }
     void Stop()
     {
         frmmain->close();
-        DestroyAllWindows();
+        FreeWindows();
     }
     QString Home(const QString &rest) const { return home.path() + "/" + rest; }
 };
@@ -104,11 +112,10 @@ TEST_F(Restart, WhatTheUserLeftComesBack)
     frmmain->c2pass->setChecked(true);
     frmmain->previewcheck->setChecked(false);
     QDir().mkdir(Home("films"));
-    SetFolderChooser([this](QWidget *, const QString &start) -> std::optional<QString> {
-        EXPECT_EQ(start, Home("Varnockoutput/"));
-        return Home("films");
-    });
+    prompts.chosen = Home("films");
     frmmain->EfolderButtonClick();
+    EXPECT_EQ(prompts.outputStart, Home("Varnockoutput/"));
+    EXPECT_EQ(prompts.outputTitle, "Set Output Folder");
     EXPECT_EQ(frmmain->Efolder->text(), Home("films/"));
     Form5->cshut->setChecked(true);
     Form5->cdis->setChecked(false);
@@ -163,5 +170,5 @@ TEST_F(Restart, AnUnwritableSettingsFileIsReportedAndTheWindowStillCloses)
     prompts.shown.clear();
     EXPECT_TRUE(frmmain->close());
     EXPECT_EQ(prompts.shown, QStringList{"Unable to write to " + ini + "."});
-    DestroyAllWindows();
+    FreeWindows();
 }

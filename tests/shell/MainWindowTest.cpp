@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellFixture.h"
 
 #include "settings/Unit5.h"
+#include "run/ConversionRun.h"
 #include "widgets/BrambleForm.h"
+#include "shell/ProgramWindows.h"
+#include "widgets/ElidedComboBox.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -176,7 +180,6 @@ TEST_F(MainWindow, ControlsSitAtTheirPlaces)
     EXPECT_EQ(frmmain->size(), QSize(697, 400));
     EXPECT_EQ(frmmain->minimumSize(), frmmain->maximumSize());
     EXPECT_EQ(frmmain->windowTitle(), "Pellavan ");
-    EXPECT_EQ(frmmain->font().pixelSize(), 11);
     const struct {
         const char *name;
         QRect rect;
@@ -204,6 +207,45 @@ TEST_F(MainWindow, ControlsSitAtTheirPlaces)
     EXPECT_EQ(frmmain->spSkinGauge1->geometry().right() + 1, frmmain->convertinfo->x());
     EXPECT_EQ(frmmain->spSkinGauge1->minimum(), 0);
     EXPECT_EQ(frmmain->spSkinGauge1->maximum(), 100);
+}
+
+// Every fixed-size text fits its place in the window's font, drawn as the
+// program draws it (the skin set up before the windows): captions as they
+// stand, panels with their longest texts.
+TEST_F(MainWindow, EveryFixedTextFitsItsPlace)
+{
+    DestroyWindows();
+    SetUpApplication();
+    CreateWindows();
+    ShowMain();
+    Tfrmmain &w = *frmmain;
+    w.statusinfo->setText(QString::fromLatin1(kJobFailedText));
+    w.convertinfo->setText(QString::fromStdString(FpsText(12345.6, QLocale::c())));
+    w.Timeinfo->setText(QString::fromStdString(kElapsedPrefix + FormatElapsed(AddTime(23, 59, 59, 0))));
+    for (QWidget *place : std::initializer_list<QWidget *>{w.Label4, w.Label1, w.previewcheck, w.c2pass, w.csingle,
+                                                           w.btnpro, w.spSkinButton2, w.statusinfo, w.convertinfo,
+                                                           w.Timeinfo}) {
+        place->ensurePolished();
+        EXPECT_LE(place->sizeHint().width(), place->width()) << place->objectName().toStdString();
+        EXPECT_LE(place->sizeHint().height(), place->height()) << place->objectName().toStdString();
+    }
+    // The tool buttons' captions under their glyphs (their hints count margins the tool bar has not).
+    for (QToolButton *tool : {w.btnopen, w.btnproperty, w.btnselectall, w.btnsetting, w.btnhelp}) {
+        const QFontMetrics m(tool->font());
+        EXPECT_LE(m.horizontalAdvance(tool->text()), tool->width()) << tool->objectName().toStdString();
+        EXPECT_LE(tool->iconSize().height() + m.height(), tool->height()) << tool->objectName().toStdString();
+    }
+    // The profile box is narrower than the longer names: they end in "...", never cut mid-letter.
+    auto *profiles = static_cast<ElidedComboBox *>(w.profilecom);
+    profiles->setCurrentIndex(5);
+    EXPECT_EQ(profiles->ShownText(), "H.264 Video configure");
+    profiles->setCurrentIndex(3);
+    EXPECT_TRUE(profiles->ShownText().endsWith(QChar(0x2026))) << profiles->ShownText().toStdString();
+    w.spSkinGauge1->setFormat(QString::fromLatin1(kTwoPassText) + "%p%");
+    w.spSkinGauge1->setValue(100);
+    EXPECT_LE(QFontMetrics(w.spSkinGauge1->font()).horizontalAdvance(w.spSkinGauge1->text()) + 2,
+              w.spSkinGauge1->width());
+    qApp->setStyleSheet(QString());
 }
 
 TEST_F(MainWindow, CaptionsHintsAndDesignTimeValues)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program, started as real processes on the offscreen platform.
 #include "platform/InstanceLock.h"
 

@@ -1,6 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellFixture.h"
-
-#include "shell/Windows.h"
 
 #include <QApplication>
 #include <QFile>
@@ -52,7 +51,7 @@ void ShellTest::WriteSkinPicture(const QByteArray *bytes)
     }
 }
 
-void ShellTest::CreateWindows() { CreateAllWindows(services); }
+void ShellTest::CreateWindows() { MakeWindows(services); }
 
 void ShellTest::ShowMain()
 {
@@ -60,11 +59,7 @@ void ShellTest::ShowMain()
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frmmain));
 }
 
-void ShellTest::DestroyWindows()
-{
-    if (frmmain)
-        DestroyAllWindows();
-}
+void ShellTest::DestroyWindows() { FreeWindows(); }
 
 int ShellTest::Find(const std::string &entry) const
 {

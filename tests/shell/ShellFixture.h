@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window with all its dialogs over the scripted engine, a temporary
 // home and program folder, answered message boxes and a desktop that only
 // records what it was asked to open. Life-cycle steps are logged into the
@@ -5,6 +6,7 @@
 // can be checked.
 #pragma once
 
+#include "NamedWindows.h"
 #include "ScriptedEngine.h"
 #include "StandIns.h"
 #include "platform/Desktop.h"
@@ -71,7 +73,7 @@ public:
     }
 };
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public ::testing::Test, public NamedWindows {
 protected:
     void SetUp() override;
     void TearDown() override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The captions the window system shows: every window of the program, started
 // on a real X server (an Xvfb of the test's own), read back from the X
 // properties a window manager puts in the title bar.
@@ -140,19 +141,19 @@ std::string TitleOfModal(const std::function<void()> &open)
     return seen;
 }
 
-class WindowTitles : public ::testing::Test {
+class WindowTitles : public ::testing::Test, public MainWindowHarness {
 protected:
     void SetUp() override
     {
         if (!g_noServer.empty())
             GTEST_SKIP() << g_noServer;
         SetUpApplication();   // as the program does before its windows exist
-        harness.appPath = QStringLiteral(SKIN_DIR "/../");
-        harness.Start(engine);
+        appPath = QStringLiteral(SKIN_DIR "/../");
+        Start(engine);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frmmain));
     }
+    void TearDown() override { Stop(); }
     ScriptedEngine engine;
-    MainWindowHarness harness;
 };
 
 } // namespace
@@ -175,6 +176,11 @@ TEST_F(WindowTitles, EveryWindowShowsExactlyItsCaption)
     folder.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&folder));
     ExpectTitle(&folder, "Select DVD folder");
+    for (const char *name : {"backButton", "forwardButton", "toParentButton", "newFolderButton", "listModeButton",
+                             "detailModeButton"}) {   // no navigation tool bar
+        const QWidget *button = folder.findChild<QWidget *>(QLatin1String(name));
+        EXPECT_TRUE(button && !button->isVisible()) << name;
+    }
 }
 
 TEST_F(WindowTitles, MessageBoxesShowTheirCaptionsExactly)
@@ -184,6 +190,8 @@ TEST_F(WindowTitles, MessageBoxesShowTheirCaptionsExactly)
               "Warning");
     EXPECT_EQ(TitleOfModal([&] { boxes.Message(frmmain, QStringLiteral("No DVD Media Find.")); }), "Pellavan ");
     EXPECT_EQ(TitleOfModal([&] { boxes.ErrorBox(frmmain, QStringLiteral("Cannot create /x.")); }), "Pellavan ");
+    EXPECT_EQ(TitleOfModal([&] { boxes.ChooseOutputFolder(frmmain, QStringLiteral("Set Output Folder"), "/"); }),
+              "Set Output Folder");
 }
 
 int main(int argc, char **argv)

@@ -1,13 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real main window and its dialogs for a test: a fresh home folder, as a
 // new user has, message boxes recorded and answered "No", and the quiet
 // stand-ins for the desktop, the drives and the power-off.
 #pragma once
 
+#include "NamedWindows.h"
 #include "StandIns.h"
 #include "catalogue/CatalogueCommands.h"
 #include "widgets/Prompts.h"
-#include "shell/Unit1.h"
-#include "shell/Windows.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -34,7 +34,7 @@ struct RecordedPrompts : UserPrompts {
     QString ChooseFolder(QWidget *, const QString &) override { return folder; }
 };
 
-class MainWindowHarness {
+class MainWindowHarness : public NamedWindows {
 public:
     QTemporaryDir home;
     RecordedPrompts prompts;
@@ -59,7 +59,7 @@ public:
         s.drives = &drives;
         s.power = &power;
         s.appPath = appPath;
-        CreateAllWindows(s);
+        MakeWindows(s);
         m_started = true;
         frmmain->show();
     }
@@ -68,7 +68,7 @@ public:
         if (!m_started)
             return;
         m_started = false;
-        DestroyAllWindows();
+        FreeWindows();
         qputenv("HOME", m_oldHome);
         qputenv("XDG_CONFIG_HOME", m_oldConfig);
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() for test programs that show widgets: one QApplication (offscreen,
 // as the test environment sets) alive for the whole run and destroyed
 // before the program's static objects.

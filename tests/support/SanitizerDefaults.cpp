@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Options the sanitizers read at start-up, built into every test program so
 // that a test runs the same from ctest, a shell or a debugger.
 extern "C" {

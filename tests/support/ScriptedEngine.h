@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recording substitute engine: answers from a script and logs every call
 // of the 33 operations, in order, with its arguments, so tests can compare
 // the program's call sequence with the orders it must keep.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quiet stand-ins for the machine around the main window: no desktop to open
 // things in, no optical drives, and a power-off that must never happen.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunDisc.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +28,21 @@ std::vector<ScriptedTitle> ThreeTitles()
 struct JobDriver : ::testing::Test {
     RunDisc d;
     void SetUp() override { d.Load(ThreeTitles()); }
+    // The run's plan, and the planned job of a checked node in it.
+    RunPlan plan;
+    PlannedJob Job(const TreeNode &node, const JobSettings &s)
+    {
+        plan = PlanRun(d.disc, s.merge, s.adv.EncoderIndex(), s.outputFolder);
+        for (const PlannedJob &job : plan.jobs)
+            if (job.node == d.disc.tree.AbsoluteIndex(&node))
+                return job;
+        ADD_FAILURE() << node.label << " makes no job";
+        return {};
+    }
     JobStart Run(const TreeNode &node, const JobSettings &s)
     {
-        return ConvertJob(d.engine, d.handle(), d.disc.info, d.disc.tree, node, s, NoCallback);
+        const PlannedJob job = Job(node, s);
+        return ConvertJob(d.engine, d.handle(), job, plan.OutputPath(job, s.outputFolder), s, NoCallback);
     }
 };
 
@@ -40,7 +53,7 @@ TEST_F(JobDriver, TitleJobMakesOnlyTheCallsItsSettingsNeedInOrder)
     // Quality 50 and volume 100 are neutral: no call for either.
     JobStart js = Run(d.Title(0), SettingsFor(kWmv320));
     EXPECT_TRUE(js.started);
-    EXPECT_EQ(js.name, "MOVIE_Title01.wmv");
+    EXPECT_EQ(js.path, "/out/MOVIE_Title01.wmv");
     EXPECT_EQ(js.progressText, "Convert ");
     const std::vector<std::string> want = {
         "Converter_SetVideoCBRBitrate(1, 640)",
@@ -143,7 +156,8 @@ TEST_F(JobDriver, FrameRateAngleAndStreamsComeFromTheTitle)
     JobSettings s = SettingsFor(kWmv320);
     s.adv.SetRateIndex(0);
     s.adv.SetAngleIndex(3);
-    JobParams p = BuildJobParams(d.disc.info, d.Title(2), s, true);
+    d.CheckOnly({&d.Title(2)});
+    JobParams p = BuildJobParams(Job(d.Title(2), s), s);
     EXPECT_EQ(p.frameRateNum, 25);
     EXPECT_EQ(p.frameRateDen, 1);
     EXPECT_EQ(p.angle, 0);
@@ -154,68 +168,54 @@ TEST_F(JobDriver, FrameRateAngleAndStreamsComeFromTheTitle)
     EXPECT_EQ(p.subtitleStream, 0);
 
     s.adv.SetAngleIndex(1);
-    EXPECT_EQ(BuildJobParams(d.disc.info, d.Title(2), s, true).angle, 1);
+    EXPECT_EQ(BuildJobParams(Job(d.Title(2), s), s).angle, 1);
 
     // The chapter node shown as "Chapter 02" is engine chapter 1.
-    p = BuildJobParams(d.disc.info, d.Chapter(2, 0), s, true);
-    EXPECT_EQ(p.firstChapter, 1);
-    EXPECT_EQ(p.lastChapter, 1);
-    EXPECT_EQ(OutputFileName("MOVIE", true, p.title, p.firstChapter, false, 0), "MOVIE_Title03_02.mp4");
+    d.CheckOnly({&d.Chapter(2, 0)});
+    const PlannedJob chapter = Job(d.Chapter(2, 0), s);
+    EXPECT_EQ(chapter.firstChapter, 1);
+    EXPECT_EQ(chapter.lastChapter, 1);
+    EXPECT_EQ(chapter.fileName, "MOVIE_Title03_02.wmv");
 
     // A subtitle group and no audio group: audio 0, the checked subtitle's id.
+    d.CheckOnly({&d.Title(1)});
     d.ChooseStream(*d.Group(1, ImageSubtitleGroup).children[1]);
-    p = BuildJobParams(d.disc.info, d.Title(1), s, true);
+    p = BuildJobParams(Job(d.Title(1), s), s);
     EXPECT_EQ(p.audioStream, 0);
     EXPECT_EQ(p.subtitleStream, 0x21);
     // No checked subtitle: 0.
     for (auto &sub : d.Group(1, ImageSubtitleGroup).children)
         d.disc.tree.SetState(*sub, StateUnchecked);
-    EXPECT_EQ(BuildJobParams(d.disc.info, d.Title(1), s, true).subtitleStream, 0);
+    EXPECT_EQ(BuildJobParams(Job(d.Title(1), s), s).subtitleStream, 0);
 }
 
-TEST_F(JobDriver, JobsAreCheckedTitlesAndLoneCheckedChapters)
+TEST_F(JobDriver, PlanHoldsTheCheckedTitlesAndLoneChaptersAndWhereEachWrites)
 {
-    // Title 0 whole (one job), chapters 2 and 5 of title 1, nothing of title 2.
-    d.CheckOnly({&d.Title(0), &d.Chapter(1, 1), &d.Chapter(1, 4)});
-    const TitleTree &tree = d.disc.tree;
-    EXPECT_EQ(CountJobs(tree), 3);
-    EXPECT_EQ(FirstCheckedIndex(tree), d.disc.tree.AbsoluteIndex(&d.Title(0)));
-    const int first = FindJobNode(tree, 0);
-    const int second = FindJobNode(tree, first + 1);
-    const int third = FindJobNode(tree, second + 1);
-    EXPECT_EQ(tree.NodeAt(size_t(first)), &d.Title(0));
-    EXPECT_EQ(tree.NodeAt(size_t(second)), &d.Chapter(1, 1));
-    EXPECT_EQ(tree.NodeAt(size_t(third)), &d.Chapter(1, 4));
-    EXPECT_EQ(FindJobNode(tree, third + 1), -1);
-
-    d.CheckOnly({});
-    EXPECT_EQ(CountJobs(tree), 0);
-    EXPECT_EQ(FirstCheckedIndex(tree), -1);
-    EXPECT_EQ(FindJobNode(tree, 0), -1);
-}
-
-TEST_F(JobDriver, NamesAndNewFileFlags)
-{
-    EXPECT_EQ(OutputFileName("MOVIE", false, 1, 0, false, 0), "MOVIE_Title02.mp4");
-    EXPECT_EQ(OutputFileName("MOVIE", true, 0, 4, false, 1), "MOVIE_Title01_05.mp4");
     EXPECT_EQ(OutputFileName("MOVIE", false, 99, 0, false, 2), "MOVIE_Title100.wmv");
-    EXPECT_EQ(OutputFileName("MOVIE", true, 11, 0, true, 2), "MOVIE.wmv");
     EXPECT_EQ(OutputFileName("100%s", false, 0, 0, false, 7), "100%s_Title01.mp4");
 
-    // Merging three jobs: one file name, only the first job opens it.
-    d.CheckOnly({&d.Title(0), &d.Chapter(1, 1), &d.Title(2)});
-    JobSettings s = SettingsFor(kWmv320);
-    s.merge = true;
-    std::vector<int32_t> newFiles;
-    for (TreeNode *n : {&d.Title(0), &d.Chapter(1, 1), &d.Title(2)}) {
-        JobStart js = Run(*n, s);
-        EXPECT_EQ(js.name, "MOVIE.wmv");
-        newFiles.push_back(js.params.newFile);
+    // Title 0 whole (one job), chapters 2 and 5 of title 1, nothing of title 2.
+    d.CheckOnly({&d.Title(0), &d.Chapter(1, 1), &d.Chapter(1, 4)});
+    EXPECT_EQ(CountJobs(d.disc.tree), 3);
+    EXPECT_EQ(FirstCheckedIndex(d.disc.tree), d.disc.tree.AbsoluteIndex(&d.Title(0)));
+    // The folder moves after Convert: each job writes where the folder is as
+    // it starts, but a merged run writes the one file it began with.
+    using Texts = std::vector<std::string>;
+    const Texts separate = {"0 0-2 a80 s20 /moved/MOVIE_Title01.wmv new", "1 1-1 a0 s20 /moved/MOVIE_Title02_02.wmv new",
+                            "1 4-4 a0 s20 /moved/MOVIE_Title02_05.wmv new"};
+    const Texts merged = {"0 0-2 a80 s20 /out/MOVIE.wmv new", "1 1-1 a0 s20 /out/MOVIE.wmv", "1 4-4 a0 s20 /out/MOVIE.wmv"};
+    for (bool merge : {false, true}) {
+        const RunPlan plan = PlanRun(d.disc, merge, 2, "/out/");
+        Texts got;
+        for (const PlannedJob &j : plan.jobs)
+            got.push_back(FormatText("%d %d-%d a%x s%x ", j.title, j.firstChapter, j.lastChapter, j.audioStream,
+                                     j.subtitleStream) +
+                          plan.OutputPath(j, "/moved/") + (j.newFile ? " new" : ""));
+        EXPECT_EQ(got, merge ? merged : separate);
+        EXPECT_EQ(d.disc.tree.NodeAt(size_t(plan.jobs.at(1).node)), &d.Chapter(1, 1));
     }
-    EXPECT_EQ(newFiles, (std::vector<int32_t>{1, 0, 0}));
 
-    // Without merging every job opens its own file.
-    s.merge = false;
-    EXPECT_EQ(Run(d.Chapter(1, 1), s).params.newFile, 1);
-    EXPECT_EQ(Run(d.Chapter(1, 1), s).name, "MOVIE_Title02_02.wmv");
+    d.CheckOnly({});
+    EXPECT_TRUE(PlanRun(d.disc, false, 2, "/out/").jobs.empty());
+    EXPECT_EQ(FirstCheckedIndex(d.disc.tree), -1);
 }

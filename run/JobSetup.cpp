@@ -1,93 +1,40 @@
-#include "JobDriver.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "JobSetup.h"
 
 #include "settings/Profiles.h"
 
-#include <algorithm>
-#include <cstdio>
 
 namespace pellavan {
 
-bool IsJobNode(const TreeNode &node)
-{
-    if (!IsChecked(node.state))
-        return false;
-    if (node.level == LevelTitle)
-        return true;
-    return node.IsChapter() && !(node.parent && IsChecked(node.parent->state));
-}
-
-int CountJobs(const TitleTree &tree)
-{
-    int jobs = 0;
-    for (const TreeNode *n : tree.Nodes())
-        jobs += IsJobNode(*n) ? 1 : 0;
-    return jobs;
-}
-
-int FirstCheckedIndex(const TitleTree &tree)
-{
-    const auto &nodes = tree.Nodes();
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        const TreeNode &n = *nodes[i];
-        if ((n.level == LevelTitle || n.level == LevelChapter) && IsChecked(n.state))
-            return int(i);
-    }
-    return -1;
-}
-
-int FindJobNode(const TitleTree &tree, int index)
-{
-    const auto &nodes = tree.Nodes();
-    for (size_t i = size_t(std::max(index, 0)); i < nodes.size(); ++i)
-        if (IsJobNode(*nodes[i]))
-            return int(i);
-    return -1;
-}
-
 int AdjustCropMargin(int margin) { return margin / 2 != 0 ? margin - 1 : margin; }
 
-std::string OutputFileName(const std::string &discName, bool chapterJob, int32_t title,
-                           int32_t firstChapter, bool merge, int encoderIndex)
+JobParams BuildJobParams(const PlannedJob &job, const JobSettings &s)
 {
-    const char *ext = OutputExtension(encoderIndex);
-    char buf[64];
-    if (merge)
-        return discName + ext;
-    if (chapterJob)
-        std::snprintf(buf, sizeof buf, "_Title%.2d_%.2d", int(title) + 1, int(firstChapter) + 1);
-    else
-        std::snprintf(buf, sizeof buf, "_Title%.2d", int(title) + 1);
-    return discName + buf + ext;
-}
-
-JobParams BuildJobParams(const TDVDInfo &info, const TreeNode &node, const JobSettings &s, bool newFile)
-{
-    const CatalogueEntry e = CatalogueEntryOf(info, node);
     const AdvSettings &adv = s.adv;
     JobParams p;
-    p.title = e.title;
-    p.firstChapter = e.firstChapter;
-    p.lastChapter = e.lastChapter;
+    p.title = job.title;
+    p.firstChapter = job.firstChapter;
+    p.lastChapter = job.lastChapter;
     if (auto size = adv.GetFrameSize(s.profile)) {
         p.width = size->width;
         p.height = size->height;
     }
-    p.audioStream = e.audioStreamId;
-    p.subtitleStream = e.subtitleStreamId;
+    p.audioStream = job.audioStream;
+    p.subtitleStream = job.subtitleStream;
     if (auto rate = adv.GetFrameRate(s.profile)) {
         p.frameRateNum = rate->num;
         p.frameRateDen = rate->den;
         // "Keep original frame rate": the engine gets the title's own pair.
-        if (rate->num == -1 && e.titleInfo) {
-            p.frameRateNum = e.titleInfo->video.frameRateNum;
-            p.frameRateDen = e.titleInfo->video.frameRateDen;
+        if (rate->num == -1) {
+            p.frameRateNum = job.frameRateNum;
+            p.frameRateDen = job.frameRateDen;
         }
     }
     p.twoPass = s.twoPass ? 1 : 0;
     p.encoder = EncoderCode(adv.EncoderIndex());
     p.keepAspect = adv.KeepAspect() ? 1 : 0;
-    p.newFile = newFile ? 1 : 0;
-    p.angle = adv.AngleFor(e.titleInfo ? e.titleInfo->angleCount : 0);
+    p.newFile = job.newFile ? 1 : 0;
+    p.angle = adv.AngleFor(job.angleCount);
     p.deinterlace = adv.Deinterlace() ? 1 : 0;
     return p;
 }
@@ -105,8 +52,8 @@ void ApplyEncoderSettings(ConverterEngine &engine, DCHandle h, const JobSettings
         engine.Converter_SetSoundCof(h, *v);
 }
 
-JobStart ConvertJob(ConverterEngine &engine, DCHandle h, const TDVDInfo &info, const TitleTree &tree,
-                    const TreeNode &node, const JobSettings &s, ConvertCallback callback)
+JobStart ConvertJob(ConverterEngine &engine, DCHandle h, const PlannedJob &job, const std::string &path,
+                    const JobSettings &s, ::ConvertCallback callback)
 {
     JobStart r;
     // A profile without its lists cannot make a job; nothing reaches the engine.
@@ -114,11 +61,9 @@ JobStart ConvertJob(ConverterEngine &engine, DCHandle h, const TDVDInfo &info, c
         return r;
 
     ApplyEncoderSettings(engine, h, s);
-    const bool newFile = !s.merge || FirstCheckedIndex(tree) == tree.AbsoluteIndex(&node);
-    r.params = BuildJobParams(info, node, s, newFile);
+    r.params = BuildJobParams(job, s);
+    r.path = path;
     const JobParams &p = r.params;
-    r.name = OutputFileName(tree.DiscNode() ? tree.DiscNode()->label : std::string(), node.IsChapter(),
-                            p.title, p.firstChapter, s.merge, s.adv.EncoderIndex());
 
     if (!engine.Converter_SetConvertInfo(h, p.title, p.firstChapter, p.lastChapter, p.width, p.height,
                                          p.audioStream, p.subtitleStream, p.frameRateNum,
@@ -149,7 +94,7 @@ JobStart ConvertJob(ConverterEngine &engine, DCHandle h, const TDVDInfo &info, c
     if (const std::optional<int> offset = s.adv.AudioOffset())
         engine.Converter_SetAudioOffset(h, *offset);
 
-    r.started = engine.Converter_Convert(h, s.outputFolder + r.name, callback);
+    r.started = engine.Converter_Convert(h, path, callback);
     return r;
 }
 

@@ -1,4 +1,5 @@
-#include "Captions.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SliderTexts.h"
 
 #include <QLocale>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Caption and hint texts that follow a slider's position.
 #pragma once
 
