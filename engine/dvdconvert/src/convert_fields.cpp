@@ -182,25 +182,13 @@ bool FieldFilter::FinishAll(std::string &error)
 
 // Of five evenly spaced frames of film after pulldown, the one that only
 // repeats the frame before it is dropped and the other four share the five
-// frames' span evenly.  Anything less certain passes as it is.
+// frames' span evenly; at the end, of the two to four frames left.  Anything
+// less certain passes as it is.
 bool FieldFilter::Decimate(bool all, std::string &error)
 {
     while (cycle_.size() >= size_t(kCycle) || (all && !cycle_.empty())) {
-        int repeated = -1;
-        if (cycle_.size() >= size_t(kCycle)) {
-            bool even = true;
-            for (int k = 0; k < kCycle && even; ++k)
-                even = cycle_[k].telecined && (k == 0 || cycle_[k].frame->pts - cycle_[k - 1].frame->pts == kNtscFrame);
-            for (int k = 0; k < kCycle && even; ++k)
-                if (!cycle_[k].frame->interlaced_frame && (repeated < 0 || cycle_[k].change < cycle_[repeated].change))
-                    repeated = k;
-            double nextLeast = -1;
-            for (int k = 0; k < kCycle && repeated >= 0; ++k)
-                if (k != repeated && (nextLeast < 0 || cycle_[k].change < nextLeast))
-                    nextLeast = cycle_[k].change;
-            if (!even || repeated < 0 || cycle_[repeated].change > kRepeatChange * nextLeast)
-                repeated = -1;
-        }
+        const int n = int(std::min(cycle_.size(), size_t(kCycle)));
+        const int repeated = RepeatIn(n);
         if (repeated < 0) {
             FramePtr f = std::move(cycle_.front().frame);
             cycle_.pop_front();
@@ -210,19 +198,38 @@ bool FieldFilter::Decimate(bool all, std::string &error)
         }
         const int64_t start = cycle_.front().frame->pts;
         int kept = 0;
-        for (int k = 0; k < kCycle; ++k) {
+        for (int k = 0; k < n; ++k) {
             FramePtr f = std::move(cycle_[k].frame);
             if (k == repeated) {
                 ++dropped_;
                 continue;
             }
-            f->pts = start + kept++ * kCycle * kNtscFrame / (kCycle - 1);
+            f->pts = start + kept++ * n * kNtscFrame / (n - 1);
             if (!Deinterlace(std::move(f), error))
                 return false;
         }
-        cycle_.erase(cycle_.begin(), cycle_.begin() + kCycle);
+        cycle_.erase(cycle_.begin(), cycle_.begin() + n);
     }
     return true;
+}
+
+// The frame of the first `n` that repeats the one before it, or -1: all of
+// them film after pulldown, evenly spaced, and one clearly changing least.
+int FieldFilter::RepeatIn(int n) const
+{
+    for (int k = 0; k < n; ++k)
+        if (!cycle_[k].telecined || cycle_[k].change < 0 ||
+            (k > 0 && cycle_[k].frame->pts - cycle_[k - 1].frame->pts != kNtscFrame))
+            return -1;
+    int least = -1;
+    for (int k = 0; k < n; ++k)
+        if (!cycle_[k].frame->interlaced_frame && (least < 0 || cycle_[k].change < cycle_[least].change))
+            least = k;
+    double nextLeast = -1;
+    for (int k = 0; k < n && least >= 0; ++k)
+        if (k != least && (nextLeast < 0 || cycle_[k].change < nextLeast))
+            nextLeast = cycle_[k].change;
+    return n >= 2 && least >= 0 && cycle_[least].change <= kRepeatChange * nextLeast ? least : -1;
 }
 
 bool FieldFilter::Deinterlace(FramePtr frame, std::string &error)

@@ -40,13 +40,14 @@ private:
     struct Finished {
         FramePtr frame;
         bool telecined = false;
-        double change = 0;   // from the frame finished before it
+        double change = -1;   // from the frame finished before it; -1 unknown
     };
 
     void JudgeAt(size_t i, bool last);
     bool FinishAt(size_t i, std::string &error);
     bool FinishAll(std::string &error);
     bool Decimate(bool all, std::string &error);
+    int RepeatIn(int n) const;
     bool Deinterlace(FramePtr frame, std::string &error);
     bool PullDeinterlaced(std::string &error);
 
