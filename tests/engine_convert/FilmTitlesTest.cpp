@@ -90,6 +90,8 @@ const Kind kKinds[] = {
     {"PalProgressive", "pal", 1, "720x576", "25", -1, -1, 50, "25/1", 0.993},
 };
 
+void PrintTo(const Kind &kind, std::ostream *out) { *out << kind.name; }
+
 class FilmKinds : public FilmTitles, public ::testing::WithParamInterface<std::tuple<Kind, int32_t>> {};
 
 TEST_P(FilmKinds, ComeOutWholeAtTheirRateAndCloseToTheirPictures)
