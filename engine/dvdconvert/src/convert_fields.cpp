@@ -23,15 +23,6 @@ constexpr int64_t kNtscFrame = 3003;   // 90 kHz
 // changing frame of its five does.
 constexpr double kRepeatChange = 0.25;
 
-bool Judgeable(const AVFrame &f)
-{
-    const AVPixFmtDescriptor *d = av_pix_fmt_desc_get(AVPixelFormat(f.format));
-    return d && (d->flags & AV_PIX_FMT_FLAG_PLANAR) && !(d->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_HWACCEL)) &&
-           d->comp[0].depth == 8 && f.width >= 2 && f.height >= 4;
-}
-
-LumaPlane Luma(const AVFrame &f) { return LumaPlane{f.data[0], f.linesize[0], f.width, f.height}; }
-
 // `kept` with its second field (the rows of parity `odd`) taken from `other`.
 FramePtr Weave(const AVFrame &kept, const AVFrame &other, int odd)
 {
@@ -61,6 +52,15 @@ std::string FormatOf(const AVFrame &f) { return FilterSourceArgs(f); }
 
 } // namespace
 
+bool JudgeableFrame(const AVFrame &f)
+{
+    const AVPixFmtDescriptor *d = av_pix_fmt_desc_get(AVPixelFormat(f.format));
+    return d && (d->flags & AV_PIX_FMT_FLAG_PLANAR) && !(d->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_HWACCEL)) &&
+           d->comp[0].depth == 8 && f.width >= 2 && f.height >= 4;
+}
+
+LumaPlane LumaOf(const AVFrame &f) { return LumaPlane{f.data[0], f.linesize[0], f.width, f.height}; }
+
 bool FieldFilter::Push(FramePtr frame, bool repeat, std::string &error)
 {
     if (repeat) {
@@ -77,11 +77,11 @@ bool FieldFilter::Push(FramePtr frame, bool repeat, std::string &error)
         copy->pts = frame->pts;
         return Deinterlace(std::move(copy), error);
     }
-    if ((!window_.empty() && FormatOf(*frame) != FormatOf(*window_.back().frame)) || !Judgeable(*frame)) {
+    if ((!window_.empty() && FormatOf(*frame) != FormatOf(*window_.back().frame)) || !JudgeableFrame(*frame)) {
         if (!FinishAll(error))
             return false;
     }
-    if (!Judgeable(*frame)) {
+    if (!JudgeableFrame(*frame)) {
         previous_.reset(av_frame_clone(frame.get()));
         return Deinterlace(std::move(frame), error);
     }
@@ -132,9 +132,9 @@ void FieldFilter::JudgeAt(size_t i, bool last)
         h.judged = FieldJudgement{FieldLook::Whole, 0};
         return;
     }
-    const LumaPlane current = Luma(*h.frame);
-    const LumaPlane previous = i > 0 ? Luma(*window_[i - 1].frame) : LumaPlane{};
-    const LumaPlane next = !last ? Luma(*window_[i + 1].frame) : LumaPlane{};
+    const LumaPlane current = LumaOf(*h.frame);
+    const LumaPlane previous = i > 0 ? LumaOf(*window_[i - 1].frame) : LumaPlane{};
+    const LumaPlane next = !last ? LumaOf(*window_[i + 1].frame) : LumaPlane{};
     h.judged = JudgeFields(i > 0 ? &previous : nullptr, current, !last ? &next : nullptr,
                            h.frame->top_field_first != 0);
 }
@@ -162,7 +162,7 @@ bool FieldFilter::FinishAt(size_t i, std::string &error)
     done.frame->repeat_pict = 0;   // else the deinterlacer lets the frame after it pass as well
     done.telecined = Telecined(around);
     if (done.telecined && previous_ && FormatOf(*previous_) == FormatOf(*done.frame))
-        done.change = PictureDistance(Luma(*previous_), Luma(*done.frame));
+        done.change = PictureDistance(LumaOf(*previous_), LumaOf(*done.frame));
     previous_.reset(av_frame_clone(done.frame.get()));
     cycle_.push_back(std::move(done));
     return Decimate(false, error);

@@ -21,6 +21,12 @@
 
 namespace dvdc {
 
+// Whether frames of this kind can be judged (8-bit planar YUV), and their
+// luma plane.
+bool JudgeableFrame(const AVFrame &frame);
+LumaPlane LumaOf(const AVFrame &frame);
+
+// Used by one thread, the picture stage's.
 class FieldFilter {
 public:
     // Takes a decoded frame, its pts set (90 kHz, rising).  `repeat`: no new

@@ -108,13 +108,13 @@ double PictureDistance(const LumaPlane &a, const LumaPlane &b)
     return FieldDistance(a, b, 0, 2);
 }
 
-void LookCounts::Add(FieldLook look, int step)
+void LookCounts::Add(FieldLook look)
 {
     switch (look) {
-    case FieldLook::Still: still += step; break;
-    case FieldLook::Whole: whole += step; break;
-    case FieldLook::Matched: matched += step; break;
-    case FieldLook::Combed: combed += step; break;
+    case FieldLook::Still: ++still; break;
+    case FieldLook::Whole: ++whole; break;
+    case FieldLook::Matched: ++matched; break;
+    case FieldLook::Combed: ++combed; break;
     }
 }
 

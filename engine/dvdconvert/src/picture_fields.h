@@ -43,7 +43,7 @@ double PictureDistance(const LumaPlane &a, const LumaPlane &b);
 // How the frames round one were judged (itself included).
 struct LookCounts {
     int whole = 0, matched = 0, combed = 0, still = 0;
-    void Add(FieldLook look, int step = 1);
+    void Add(FieldLook look);
 };
 
 // Whether a frame judged `look` is deinterlaced, among frames judged
