@@ -17,6 +17,8 @@ constexpr double kMovingLevels = 0.05;   // ... nor below this, in grey levels
 // A neighbour's field this much closer to the frame's own field than the
 // kept fields are to each other is a repeat of it: weaving it changes nothing.
 constexpr double kRepeatShare = 0.25;
+// Only a weave about as combed as the frame itself (within this share) can be one.
+constexpr double kSameCombing = 0.25;
 
 constexpr double kNone = std::numeric_limits<double>::infinity();
 
@@ -69,19 +71,19 @@ FieldJudgement JudgeFields(const LumaPlane *previous, const LumaPlane &current, 
     if (current.height < 4 || current.width < 2)
         return j;
     const int odd = topFirst ? 1 : 0;   // the parity of the field replaced
-    double own = Combing(current, current, odd);
-    double fromPrevious = kNone, fromNext = kNone;
-    if (previous || next) {
-        const double keptMoved =
-            previous ? FieldDistance(*previous, current, 1 - odd, 2) : FieldDistance(current, *next, 1 - odd, 2);
-        auto weave = [&](const LumaPlane *n) {
-            if (!n || FieldDistance(*n, current, odd, 2) < kRepeatShare * keptMoved)
-                return kNone;
-            return Combing(current, *n, odd);
-        };
-        fromPrevious = weave(previous);
-        fromNext = weave(next);
-    }
+    const double own = Combing(current, current, odd);
+    double keptMoved = -1;   // measured when first needed
+    auto weave = [&](const LumaPlane *n) {
+        if (!n)
+            return kNone;
+        const double combing = Combing(current, *n, odd);
+        if (combing < own * (1 - kSameCombing) || combing > own * (1 + kSameCombing))
+            return combing;   // a different picture, whatever else it is
+        if (keptMoved < 0)
+            keptMoved = FieldDistance(previous ? *previous : *next, current, 1 - odd, 2);
+        return FieldDistance(*n, current, odd, 2) < kRepeatShare * keptMoved ? kNone : combing;
+    };
+    const double fromPrevious = weave(previous), fromNext = weave(next);
     const double other = std::min(fromPrevious, fromNext);
     if (other == kNone)
         return j;
