@@ -10,7 +10,7 @@ packages=(
   libavcodec-dev libavformat-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  ffmpeg dvdauthor lsdvd genisoimage mediainfo
+  ffmpeg dvdauthor lsdvd genisoimage mediainfo mjpegtools
   xdg-utils
   fp-utils-3.2.2 gzip man-db groff-base file dpkg-dev
   desktop-file-utils appstream lintian inotify-tools

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -22,7 +23,8 @@ constexpr double kChapter = 30 * kFrame;
 
 std::string SyncDisc() { return std::string(DISCS) + "/sync"; }
 
-class ChapterSync : public ::testing::TestWithParam<int32_t> {
+// The encoder, and whether "DeInterlace" is on.
+class ChapterSync : public ::testing::TestWithParam<std::tuple<int32_t, bool>> {
 protected:
     void SetUp() override
     {
@@ -54,7 +56,7 @@ TEST(ChapterSyncDisc, EachCellsToneStartsOnItsFlash)
 
 TEST_P(ChapterSync, EveryChaptersToneStartsWithinAFrameOfItsFlash)
 {
-    const int32_t encoder = GetParam();
+    const auto [encoder, deinterlace] = GetParam();
     const std::string path = dir + (encoder == DC_CODEC_WMV ? "/sync.wmv" : "/sync.mp4");
     ApiHost host;
     ASSERT_TRUE(Converter_OpenDVD(host.h, SyncDisc().c_str(), 1));
@@ -64,7 +66,7 @@ TEST_P(ChapterSync, EveryChaptersToneStartsWithinAFrameOfItsFlash)
     Converter_SetAudioSamplerate(host.h, 48000);
     // The title's own rate: a frame of the output is a frame of the disc.
     ASSERT_TRUE(Converter_SetConvertInfo(host.h, 0, 0, kChapters - 1, 320, 240, 0x80, 0, -1, -1, 0, encoder, 1, 1,
-                                         0, 0))
+                                         0, deinterlace))
         << Converter_GetLastError(host.h);
     ASSERT_TRUE(host.Convert(path)) << Converter_GetLastError(host.h);
     ASSERT_TRUE(host.WaitEnds(1));
@@ -84,12 +86,16 @@ TEST_P(ChapterSync, EveryChaptersToneStartsWithinAFrameOfItsFlash)
     }
 }
 
-std::string EncoderName(const ::testing::TestParamInfo<int32_t> &info)
+std::string CaseName(const ::testing::TestParamInfo<std::tuple<int32_t, bool>> &info)
 {
-    return info.param == DC_CODEC_H264 ? "H264" : info.param == DC_CODEC_MPEG4 ? "Mpeg4" : "Wmv";
+    const int32_t e = std::get<0>(info.param);
+    return std::string(e == DC_CODEC_H264 ? "H264" : e == DC_CODEC_MPEG4 ? "Mpeg4" : "Wmv") +
+           (std::get<1>(info.param) ? "Deinterlaced" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryEncoder, ChapterSync, ::testing::Values(DC_CODEC_H264, DC_CODEC_MPEG4, DC_CODEC_WMV),
-                         EncoderName);
+INSTANTIATE_TEST_SUITE_P(EveryEncoder, ChapterSync,
+                         ::testing::Combine(::testing::Values(DC_CODEC_H264, DC_CODEC_MPEG4, DC_CODEC_WMV),
+                                            ::testing::Bool()),
+                         CaseName);
 
 } // namespace

@@ -154,7 +154,9 @@ const std::vector<OptionHelp> kConvertOptions = {
     {"--two-pass", "", "encodes each job twice for an even quality"},
     {"--keep-aspect", "", "keeps the picture's aspect ratio inside the frame size, with black bars"},
     {"--angle", "N", "the camera angle, from 1"},
-    {"--deinterlace", "", "deinterlaces the picture"},
+    {"--deinterlace", "",
+     "treats each picture for what it holds: deinterlaces video, puts film split by pulldown together, "
+     "leaves progressive pictures as they are"},
     {"--crop", "T,B,L,R", "pixels cut off at the top, bottom, left and right"},
     {"--image", "B,C,H,S", "brightness, contrast, hue and saturation changes (0 leaves each unchanged)"},
     {"--volume", "F", "the sound's volume as a factor (1 leaves it unchanged)"},

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dvdconvert.h"
+#include "dvdconvert_scan.h"
 
 #include <string>
 
@@ -22,7 +23,8 @@ namespace dvdconvert {
     X(Converter_CloseFile) X(Converter_GetEncodeFps) X(Converter_GetPreview) X(Converter_BeginPreview)    \
     X(Converter_GetPreview2) X(Converter_EndPreview) X(Converter_SetWakeup) X(Converter_DispatchReports)   \
     X(Converter_FreePicture) X(Converter_GetLastError) X(DVDConvert_SetLogHandler)                       \
-    X(Converter_GetDamagedCount) X(Converter_GetDamagedRegion) X(Converter_GetReadEnd)
+    X(Converter_GetDamagedCount) X(Converter_GetDamagedRegion) X(Converter_GetReadEnd)                     \
+    X(Converter_ScanTitle)
 
 struct EngineLibrary {
 #define DVDCONVERT_MEMBER(name) decltype(&::name) name = nullptr;

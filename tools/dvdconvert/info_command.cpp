@@ -1,13 +1,17 @@
-// dvdconvert info SOURCE: the catalogue as JSON, in the names of the engine's
-// records.  It runs the engine's own catalogue code (linked in, without
-// FFmpeg), so its values are those the engine's queries return.
+// dvdconvert info SOURCE [--scan]: the catalogue as JSON, in the names of
+// the engine's records.  It runs the engine's own catalogue code (linked
+// in, without FFmpeg), so its values are those the engine's queries return.
+// --scan loads the engine to decode a little of every title and adds what
+// its pictures hold.
 #include "command.h"
 
 #include "disc.h"
+#include "engine_library.h"
 #include "ifo_catalogue.h"
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace dvdconvert {
@@ -83,9 +87,17 @@ void Field(Json &j, const char *name, long long value)
     j.Number(value);
 }
 
-void TitleJson(Json &j, const dvdc::TitleCatalogue &t)
+// The names --scan prints, by DC_CONTENT_ value.
+const char *const kContentNames[] = {"unknown",     "progressive", "film (soft telecine)",
+                                     "film (hard telecine)", "interlaced", "mixed"};
+
+void TitleJson(Json &j, const dvdc::TitleCatalogue &t, int content)
 {
     j.Open('{');
+    if (content >= 0 && size_t(content) < std::size(kContentNames)) {
+        j.Key("content");
+        j.String(kContentNames[content]);
+    }
     Field(j, "chapterCount", long(t.chapterTimes.size()));
     Field(j, "angleCount", t.angleCount);
     Field(j, "audioCount", long(t.audios.size()));
@@ -133,10 +145,32 @@ void TitleJson(Json &j, const dvdc::TitleCatalogue &t)
     j.Close('}');
 }
 
+// What each title holds, through the engine; empty when it cannot tell.
+std::vector<int> ScanTitles(const std::string &source, size_t count)
+{
+    std::vector<int> kinds;
+    const EngineLibrary *e = LoadEngine();
+    if (!e)
+        return kinds;
+    const DCHandle h = e->CreateConverter();
+    if (e->Converter_OpenDVD(h, source.c_str(), 1)) {
+        for (size_t t = 0; t < count; ++t) {
+            kinds.push_back(e->Converter_ScanTitle(h, int32_t(t)));
+            if (kinds.back() < 0)
+                PrintError(e->Converter_GetLastError(h));
+        }
+    } else {
+        PrintError("cannot scan " + source + ": " + e->Converter_GetLastError(h));
+    }
+    e->CloseConverter(h);
+    return kinds;
+}
+
 int RunInfo(const std::vector<std::string> &args)
 {
-    if (args.size() != 1) {
-        PrintError("info needs exactly one SOURCE");
+    const bool scan = args.size() == 2 && args[1] == "--scan";
+    if (args.size() != 1 && !scan) {
+        PrintError("info needs exactly one SOURCE, and --scan at most");
         return kExitUsage;
     }
     std::unique_ptr<dvdc::Disc> disc;
@@ -146,13 +180,20 @@ int RunInfo(const std::vector<std::string> &args)
         PrintError("cannot open " + args[0] + ": " + error);
         return kExitNoDisc;
     }
+    std::vector<int> contents;
+    if (scan) {
+        disc.reset();   // the engine opens the disc itself
+        contents = ScanTitles(args[0], titles.size());
+        if (contents.size() != titles.size())
+            return kExitFailed;
+    }
     Json j;
     j.Open('{');
     Field(j, "titleCount", long(titles.size()));
     j.Key("titles");
     j.Open('[');
-    for (const dvdc::TitleCatalogue &t : titles)
-        TitleJson(j, t);
+    for (size_t t = 0; t < titles.size(); ++t)
+        TitleJson(j, titles[t], scan ? contents[t] : -1);
     j.Close(']');
     j.Close('}');
     j.Out() += '\n';
@@ -160,8 +201,11 @@ int RunInfo(const std::vector<std::string> &args)
     return std::fflush(stdout) == 0 ? kExitOk : kExitOutput;
 }
 
-const CommandRegistration infoCommand{"info", "SOURCE", "prints the disc's titles, chapters and streams as JSON",
-                                      RunInfo};
+const CommandRegistration infoCommand{
+    "info", "SOURCE", "prints the disc's titles, chapters and streams as JSON", RunInfo,
+    {{"--scan", "",
+      "also tells what each title's pictures hold (\"content\": progressive, film (soft telecine), film (hard "
+      "telecine), interlaced or mixed), from a few seconds decoded at several places: whether to deinterlace"}}};
 
 } // namespace
 

@@ -54,8 +54,6 @@ std::string VideoChain(const JobInfo &job, const EncodeSettings &s, const Source
 {
     std::string chain;
     auto add = [&](const std::string &f) { chain += (chain.empty() ? "" : ",") + f; };
-    if (job.deinterlace)
-        add("yadif=mode=0:parity=auto:deint=all");
     // Constant rate first: dropped frames cost nothing further down.
     add("fps=fps=" + std::to_string(t.rateNum) + "/" + std::to_string(t.rateDen));
     if (s.cropTop || s.cropBottom || s.cropLeft || s.cropRight) {
@@ -81,6 +79,15 @@ std::string VideoChain(const JobInfo &job, const EncodeSettings &s, const Source
     add("setsar=1");
     add("format=yuv420p");
     return chain;
+}
+
+std::string FilterSourceArgs(const AVFrame &f)
+{
+    char args[160];
+    std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d", f.width,
+                  f.height, f.format, f.sample_aspect_ratio.num > 0 ? f.sample_aspect_ratio.num : 1,
+                  f.sample_aspect_ratio.den > 0 ? f.sample_aspect_ratio.den : 1);
+    return args;
 }
 
 std::string AudioChain(const EncodeSettings &s, int sampleRate)
@@ -144,6 +151,11 @@ int FilterGraph::Push(AVFrame *frame) { return av_buffersrc_add_frame_flags(src_
 int FilterGraph::Close(int64_t pts) { return av_buffersrc_close(src_, pts, AV_BUFFERSRC_FLAG_PUSH); }
 
 int FilterGraph::Pull(AVFrame *frame) { return av_buffersink_get_frame(sink_, frame); }
+
+int64_t FilterGraph::PulledPts(const AVFrame &frame) const
+{
+    return av_rescale_q(frame.pts, av_buffersink_get_time_base(sink_), AVRational{1, 90000});
+}
 
 std::string PaletteOption(const std::array<uint32_t, 16> &palette)
 {

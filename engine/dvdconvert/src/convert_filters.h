@@ -27,9 +27,13 @@ Rect FitInto(double dar, int width, int height);
 // The display aspect of the source after cropping.
 double CroppedAspect(const SourceInfo &source, const EncodeSettings &s);
 
-// The filter chain from the decoded picture to the encoder's.
+// The filter chain from the decoded (and, with "DeInterlace", field
+// filtered) picture to the encoder's.
 std::string VideoChain(const JobInfo &job, const EncodeSettings &s, const SourceInfo &source,
                        const VideoTarget &target);
+// A picture filter graph's source arguments for frames like `f`, on the
+// 90 kHz clock.
+std::string FilterSourceArgs(const AVFrame &f);
 // The sound chain: volume, gaps filled and overlaps dropped, stereo at the
 // output rate.
 std::string AudioChain(const EncodeSettings &s, int sampleRate);
@@ -43,6 +47,7 @@ public:
     int Push(AVFrame *frame);          // takes the frame's data; nullptr = none
     int Close(int64_t pts);            // end of input at pts
     int Pull(AVFrame *frame);          // 0, AVERROR(EAGAIN) or AVERROR_EOF
+    int64_t PulledPts(const AVFrame &frame) const;   // a pulled frame's pts, 90 kHz
     void Reset();
 
 private:

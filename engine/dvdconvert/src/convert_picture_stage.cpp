@@ -3,13 +3,15 @@
 #include "convert_encoders.h"
 #include "convert_log.h"
 
-#include <cstdio>
+
 
 namespace dvdc {
 
 PictureStage::PictureStage(PassContext &pass)
     : pass_(pass), frame_(av_frame_alloc()), last_(av_frame_alloc())
 {
+    if (pass.request.info.deinterlace)
+        fields_ = std::make_unique<FieldFilter>();
     const auto &v = pass.request.source.video;
     const AVRational rate{v.frameRateNum > 0 ? v.frameRateNum : 30000, v.frameRateDen > 0 ? v.frameRateDen : 1001};
     frameTicks_ = av_rescale(90000, rate.den, rate.num);
@@ -53,9 +55,12 @@ bool PictureStage::Loop(std::string &error)
     avcodec_send_packet(decoder_, nullptr);
     if (!Receive(error))
         return false;
+    // The last picture lasts one frame of the source.
+    const int64_t end = lastPts_ == AV_NOPTS_VALUE ? 0 : lastPts_ + frameTicks_;
+    if (fields_ && (!fields_->Finish(end, error) || !DeliverFields(error)))
+        return false;
     if (graph_.Ready()) {
-        // The last picture lasts one frame of the source.
-        graph_.Close(lastPts_ == AV_NOPTS_VALUE ? 0 : lastPts_ + frameTicks_);
+        graph_.Close(end);
         return PullFiltered(error);
     }
     return true;
@@ -86,7 +91,7 @@ bool PictureStage::Receive(std::string &error)
         }
         av_frame_unref(last_.get());
         av_frame_ref(last_.get(), frame_.get());
-        const bool ok = HandleFrame(frame_.get(), error);
+        const bool ok = HandleFrame(frame_.get(), false, error);
         av_frame_unref(frame_.get());
         if (!ok)
             return false;
@@ -105,10 +110,10 @@ bool PictureStage::Hold(int64_t until, std::string &error)
         return false;
     }
     copy->best_effort_timestamp = until;
-    return HandleFrame(copy.get(), error);
+    return HandleFrame(copy.get(), true, error);
 }
 
-bool PictureStage::HandleFrame(AVFrame *f, std::string &error)
+bool PictureStage::HandleFrame(AVFrame *f, bool repeat, std::string &error)
 {
     int64_t pts = f->best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE)
@@ -117,15 +122,35 @@ bool PictureStage::HandleFrame(AVFrame *f, std::string &error)
         return true;   // before the first picture, or out of order after damage
     lastPts_ = pts;
     f->pts = pts;
+    if (!fields_)
+        return Deliver(f, error);
+    FramePtr own(av_frame_clone(f));
+    if (!own) {
+        error = "out of memory";
+        return false;
+    }
+    return fields_->Push(std::move(own), repeat, error) && DeliverFields(error);
+}
+
+bool PictureStage::DeliverFields(std::string &error)
+{
+    FramePtr f;
+    while (fields_->Pop(f))
+        if (!Deliver(f.get(), error))
+            return false;
+    return true;
+}
+
+// Subpictures blended in, then the job's chain.
+bool PictureStage::Deliver(AVFrame *f, std::string &error)
+{
+    const int64_t pts = f->pts;
     const JobRequest &request = pass_.request;
     const auto &subs = pass_.subtitles.At(pts);
     if (!subs.empty() && av_frame_make_writable(f) >= 0 && f->format == AV_PIX_FMT_YUV420P)
         for (const Subpicture &sp : subs)
             BlendSubpicture(f, sp, request.settings.subtitleX, request.settings.subtitleY);
-    char format[160];
-    std::snprintf(format, sizeof format, "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=%d/%d",
-                  f->width, f->height, f->format, f->sample_aspect_ratio.num > 0 ? f->sample_aspect_ratio.num : 1,
-                  f->sample_aspect_ratio.den > 0 ? f->sample_aspect_ratio.den : 1);
+    const std::string format = FilterSourceArgs(*f);
     if (graphFormat_ != format) {
         if (graph_.Ready()) {
             graph_.Close(pts);

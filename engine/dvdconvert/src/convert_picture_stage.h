@@ -1,11 +1,14 @@
 // The picture stage, on a thread of its own: picture packets decoded, the
+// pictures field filtered when "DeInterlace" is on (convert_fields.h), the
 // subpictures showing at each picture blended in, the job's filter chain
 // (crop, scale, frame rate) run, and the frames queued for the encoder.
 #pragma once
 
+#include "convert_fields.h"
 #include "convert_filters.h"
 #include "convert_pass.h"
 
+#include <memory>
 #include <string>
 
 namespace dvdc {
@@ -26,11 +29,15 @@ private:
     bool OpenDecoder(std::string &error);
     bool Receive(std::string &error);
     bool Hold(int64_t until, std::string &error);
-    bool HandleFrame(AVFrame *frame, std::string &error);
+    // `repeat`: the last picture again, held over a gap.
+    bool HandleFrame(AVFrame *frame, bool repeat, std::string &error);
+    bool DeliverFields(std::string &error);
+    bool Deliver(AVFrame *frame, std::string &error);
     bool PullFiltered(std::string &error);
 
     PassContext &pass_;
     AVCodecContext *decoder_ = nullptr;
+    std::unique_ptr<FieldFilter> fields_;   // "DeInterlace" on
     FilterGraph graph_;
     std::string graphFormat_;
     int64_t frameTicks_;                 // one source frame, 90 kHz

@@ -1,8 +1,11 @@
 // Opening a disc and reading its catalogue: what Converter_OpenDVD does,
-// without FFmpeg, so light hosts can use it too.
+// without FFmpeg, so light hosts can use it too.  Besides the IFOs it reads
+// a few blocks at the start of the first title (encryption) and at the
+// start and middle of each NTSC title (film, see title_film.h).
 #include "disc.h"
 #include "ifo_catalogue.h"
 #include "pack.h"
+#include "title_film.h"
 
 #include <vector>
 
@@ -51,6 +54,7 @@ bool OpenDiscCatalogue(const std::string &root, std::unique_ptr<Disc> &disc, std
         titles.clear();
         return false;
     }
+    MarkFilmTitles(*disc, titles);
     return true;
 }
 
