@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads a disc of 99 titles x 30 chapters x 8 audio x 8 subtitle streams
 // through the scripted engine and times the load and one pointer-move
 // refresh of the tree (a single pass over every node).

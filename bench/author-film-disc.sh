@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Authors DVD folders from known pictures, one title for each way a disc
 # carries film or video.
 #

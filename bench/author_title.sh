@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Authors a DVD folder of one NTSC title for the benchmarks: a 6 Mbit/s
 # MPEG-2 test pattern with an AC3 tone, SECONDS long (dvdauthor splits it
 # into 1 GB VOB files).

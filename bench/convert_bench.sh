@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Conversion speed and memory: `dvdconvert convert` against the ffmpeg
 # command on the same authored title, same codec settings, one pass each,
 # runs alternating.  Prints wall-time ratios (ours / ffmpeg's) and peak

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Damaged discs: `dvdconvert convert … --codec 2` of a clean 8-second title
 # and of copies of it with one fault each, against the clean run.  Prints
 # each run's output length, wall time and peak memory, and the time and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How close a converted title's pictures are to the pictures the disc was
 # authored from (see author-film-disc.sh): each output picture against the
 # true pictures sampled at the file's own rate, mean luma SSIM, the best

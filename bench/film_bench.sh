@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures from film and video discs, "DeInterlace" off and on: a disc
 # authored from known pictures (author-film-disc.sh), every title converted
 # at its own size, MPEG-4 8000 kbit/s at its own rate, and compared with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A disc that cannot be read to its end: `dvdconvert convert … --codec 2` of
 # a 23-minute title split over two VOB files, with every read after the
 # title's first 50 MB failing (the FailingReads shim): each failing read

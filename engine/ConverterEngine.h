@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one seam between the program and a conversion engine.  The program
 // holds a ConverterEngine and never calls the C library directly, so tests
 // can run every window and every rule against a scripted engine instead.

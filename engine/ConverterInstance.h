@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One engine instance as the program holds it: the handle, the wake-up that
 // brings the engine's reports to the thread that made this object, the drain
 // of those reports, and the plain callback the engine calls for each report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConverterEngine over the real engine library's C operations.
 #include "ConverterEngine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures are single malloc() blocks (header then pixels), so one deleter
 // frees pictures from the library and from any other ConverterEngine.
 #include "ConverterEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * dvdconvert.h - the flat C interface of the Pellavan conversion engine.
  *

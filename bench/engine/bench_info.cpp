@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `dvdconvert info` against `lsdvd -x` on the same discs: wall time of each
 // run, the two commands taking turns in blocks of runs, so that a busy spell
 // of the machine hits both alike while each runs warm as it would when used

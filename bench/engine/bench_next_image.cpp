@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Next Image" of the crop dialog: 100 preview steps and one still on a
 // 720x480 title, repeated along a 60-second title.
 #include "bench_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the engine benchmarks: a test disc to measure on, and timing.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dvdconvert convert: jobs joined into one file with the options given, bad
 // jobs and options refused with their exit codes, and an interrupt that
 // leaves a file which plays to where it stopped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dvdconvert command: its JSON is the engine's catalogue, its stills
 // are PNG files, its exit codes tell the failures apart.
 #include "EngineTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole dvdconvert conversions of discs with a cell the IFO lists that
 // cannot be read at all, and the peak memory of damaged conversions against
 // a clean one.  The damage is the preloaded FailingReads shim.

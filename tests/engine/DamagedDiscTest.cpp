@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unreadable sectors: converted on past them and told, and a stop, a close
 // or an interrupt that never waits for reads failing slowly.
 #include "EngineTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue of the authored discs: against what they were authored with
 // (make-test-discs.sh), against lsdvd, and the same through every way in.
 #include "EngineTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every query, a preview and a bounded read of every title of an opened
 // disc: what a damaged disc must survive.  Shared by the seeded fuzz test
 // and the coverage-guided fuzzer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A preloaded stand-in for a scratched disc: reads that touch a chosen byte
 // range of a chosen file fail with EIO, after a delay if asked, the way a
 // drive gives up on a damaged sector.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random bytes in the IFO files, with a fixed seed and a bounded number of
 // rounds (ENGINE_FUZZ_ROUNDS sets another): opening, every query, a preview
 // and reading every title must survive each of them.  Run under the

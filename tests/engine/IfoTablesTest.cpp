@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue and cell logic on IFO tables built in memory: angle blocks
 // and damaged tables cannot be authored with the disc tools.
 #include "disc.h"

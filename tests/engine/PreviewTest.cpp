@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Still previews on the authored discs: each title has its own colour and a
 // white bar along the top that grows 100 pixels per second of the title.
 #include "EngineTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bad input never crashes, hangs or reads out of bounds: it gives false or
 // zeros and a message in the log.
 #include "EngineTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title reader on the authored discs, checked through FFmpeg's program
 // stream demuxer the way the conversion reads it.
 #include "EngineTestSupport.h"

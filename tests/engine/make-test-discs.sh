@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Authors small DVD-Video discs with ffmpeg, spumux and dvdauthor.
 #
 #   make-test-discs.sh DIR            the test discs: DIR/ntsc, DIR/pal (folders) and

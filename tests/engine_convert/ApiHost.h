@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's side of the C interface for the tests: the callback, the
 // wake-up and report dispatch on the test's thread, and the settings the
 // program sends for one job.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each encoder code on the engine's authored test discs: the chosen title,
 // chapters and stream, subpictures and keep-aspect bars, checked with ffprobe.
 #include "FileFacts.h"

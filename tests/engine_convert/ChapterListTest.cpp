@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chapter list a file gets from what its jobs read, and the text its tags
 // may hold.
 #include "convert_chapters.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound and pictures in step in the middle of a title, not only at its end:
 // the authored sync disc has six chapters, each a cell whose clock starts
 // afresh and whose sound starts a little before or after its pictures, with

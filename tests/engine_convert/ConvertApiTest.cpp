@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion operations of the C interface on an authored disc: the
 // right title, chapters and streams, subpictures, the report contract as the
 // program uses it, refusals and closing mid-job.

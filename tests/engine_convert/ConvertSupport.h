@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test support for the conversion side below the C interface: a title
 // reader over a file and a job runner that plays the host's part.
 #pragma once

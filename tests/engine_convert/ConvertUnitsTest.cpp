@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rules of the conversion side that need no encoding: the report queue,
 // job checks, picture geometry, levels and the two-pass statistics check.
 #include "convert_encoders.h"

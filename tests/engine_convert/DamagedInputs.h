@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Damaged program streams for the conversion tests: made with the ffmpeg
 // command with a stretch of one stream left out, or patched pack by pack.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions of program streams with one damaged timestamp: the file keeps
 // the title's length and the sound goes on in its place after the damage.
 #include "ConvertSupport.h"

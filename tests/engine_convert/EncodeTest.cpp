@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output of each encoder code: format, picture, sound, timing; filters.
 #include "ConvertSupport.h"
 

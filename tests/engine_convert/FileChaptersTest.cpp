@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an output file keeps of the disc: a chapter mark at each chapter's
 // first picture, one chapter per job when jobs are merged, the sound's
 // language and the file's title; read back with ffprobe and with MediaInfo.

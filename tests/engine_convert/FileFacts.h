@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an output file says of itself — its chapters, tags and tracks — as
 // two independent readers see it: ffprobe (FFmpeg) and MediaInfo.
 #pragma once

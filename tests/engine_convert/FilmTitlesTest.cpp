@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Film and video titles with "DeInterlace" on, on discs authored from known
 // pictures (bench/author-film-disc.sh, 2 s a cell) and measured against
 // them as the benchmark measures (bench/film-ssim.sh).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a job runs with, through the C interface as the program sends it: an
 // adjustment (quality, volume, crop, audio offset) holds for the job it was
 // set for and no later one, and a job's parameters are checked on their own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test media for the conversion side, made and checked with the ffmpeg
 // tools: needs nothing of the engine, so the C interface's tests use it too.
 #include "MediaTools.h"

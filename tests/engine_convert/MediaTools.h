@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test media for the conversion side: sources made with the ffmpeg command,
 // an authored test disc, and output checks through ffprobe and ffmpeg.
 // Needs nothing of the engine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Streams that turn up while the title is being converted: the demuxer
 // grows its stream array on the reading thread while the picture thread
 // decodes.  Run under ThreadSanitizer (the threaded pass) this catches any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output file on its own: what happens to the sound while the pictures
 // lag behind it.
 #include "ConvertSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole conversions of titles where one stream is missing for a stretch,
 // stops early, or both streams' clocks jump together: the file keeps the
 // title's true length and every sound stays on the picture it belongs to.

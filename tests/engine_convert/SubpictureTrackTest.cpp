@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Subpictures wait for their pictures in a track that cannot grow without end.
 #include "convert_subpictures.h"
 

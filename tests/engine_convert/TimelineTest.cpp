@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The timestamp normaliser on hand-made sequences: what a damaged or oddly
 // mastered disc does to the times of its packets.
 #include "convert_timeline.h"

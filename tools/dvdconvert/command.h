@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dvdconvert subcommands.  Each command file registers itself with a
 // CommandRegistration at namespace scope; CMake picks up every .cpp file of
 // this folder, so a new subcommand (for example convert_command.cpp) needs

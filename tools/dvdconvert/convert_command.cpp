@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dvdconvert convert SOURCE OUTPUT JOB... [options]: titles or chapter
 // ranges into one file, one engine job after another, driven the way the
 // program drives the engine (the first job starts the file, the others

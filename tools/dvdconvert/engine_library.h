@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine library, loaded when a command first needs it.  Loading it
 // loads FFmpeg, whose many libraries cost far more start-up time than
 // reading a catalogue, so `info` does without it (see info_command.cpp).

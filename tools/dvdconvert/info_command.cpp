@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dvdconvert info SOURCE [--scan]: the catalogue as JSON, in the names of
 // the engine's records.  It runs the engine's own catalogue code (linked
 // in, without FFmpeg), so its values are those the engine's queries return.

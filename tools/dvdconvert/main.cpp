@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dvdconvert: the engine on the command line.
 #include "command.h"
 

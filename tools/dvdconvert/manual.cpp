@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `dvdconvert --manual-page`: the manual page, written from the same tables
 // as the usage text.  The build installs its output as dvdconvert(1).
 #include "command.h"

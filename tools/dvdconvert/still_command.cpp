@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dvdconvert still SOURCE TITLE [STEPS] OUT.png: the preview still of a
 // title after STEPS steps (as the crop dialog shows it), as a PNG file.
 #include "command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one layout of a DCPicture (see "Pictures" in dvdconvert.h): a single
 // malloc() block holding the DCPicture and then its pixels, so free()
 // releases it whoever made it.  The engine makes its pictures with this and

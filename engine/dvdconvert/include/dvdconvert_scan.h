@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* What a title's pictures hold, for tools that tell a user whether to
  * turn "DeInterlace" on.  An addition to the operations of dvdconvert.h,
  * exported by the same library; the program's window does not use it. */

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a disc and the catalogue queries.
 #include "disc.h"
 #include "ifo_catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion operations of the C interface: settings, jobs, run control and
 // the host's side of the report queue.
 #include "convert_chain_reader.h"

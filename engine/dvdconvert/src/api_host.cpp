@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instance table behind every handle, and pictures.
 #include "instance.h"
 #include "disc.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converter_ScanTitle: what a title's pictures hold, from about three
 // seconds decoded at each of five places spread over it, judged by the
 // rules the "DeInterlace" filter follows (picture_fields.h).

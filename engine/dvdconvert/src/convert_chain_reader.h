@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A chapter range's data followed by a little of what comes after it.
 //
 // A program stream carries sound behind the pictures it belongs to (the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an output file says of where it came from: its chapters (the disc's
 // chapters for a file of one job, one chapter per job for a merged file),
 // its title, and how they reach the muxer (an MP4's chapter list and text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encoding stage, on a thread of its own: filtered frames to the job's
 // video encoder and into the output file; in the first of two passes only
 // the encoder's statistics are kept.  Every frame also becomes the preview.

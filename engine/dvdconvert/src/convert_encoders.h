@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoder set-up for the three encoder codes, aimed at the players' limits,
 // and the two-pass statistics check.
 #pragma once

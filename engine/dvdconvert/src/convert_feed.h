@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title's bytes, read from the disc on a thread of their own ahead of
 // the demuxer.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "DeInterlace" on: every decoded frame treated for what it holds (see
 // picture_fields.h).  Progressive frames pass untouched; frames that
 // pulldown split are put together again from the right fields, and the

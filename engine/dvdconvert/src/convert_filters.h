@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture and sound processing of a job, built on libavfilter, and the
 // burning-in of DVD subpictures.
 #pragma once

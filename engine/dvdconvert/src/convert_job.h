@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running conversion job: its passes, and the stages of each pass (see
 // convert_pass.h) on their threads.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The codec library's side of the engine log (see log.h).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One output file: the muxer, its audio encoder and the audio waiting to be
 // encoded, and the video encoder of the job that is writing to it.  A file
 // outlives its job when later jobs append to it (new-file flag 0); its

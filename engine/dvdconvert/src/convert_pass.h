@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the stages of one conversion pass share: the job's request, its run
 // control, and the bounded queues that join the stages.
 //

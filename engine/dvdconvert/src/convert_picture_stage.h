@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture stage, on a thread of its own: picture packets decoded, the
 // pictures field filtered when "DeInterlace" is on (convert_fields.h), the
 // subpictures showing at each picture blended in, the job's filter chain

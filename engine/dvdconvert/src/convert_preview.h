@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The newest picture sent to the encoder, for the host's preview.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bounded hand-over queues between the pipeline threads, and the gate that
 // pauses them.  Every wait ends when the run is aborted, so a cancel never
 // hangs on a full or empty queue.

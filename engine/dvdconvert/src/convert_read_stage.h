@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading stage, on the job's own thread: the title's bytes from the
 // feed through the demuxer; every packet's time made continuous (the nav
 // packs' clock restarts, then the normaliser for what they do not explain)

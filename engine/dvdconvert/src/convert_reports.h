@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-instance queue of job reports.  Engine threads append and wake the
 // host; the host drains the queue on its own thread, outside every engine
 // lock, so the callback may close the file or start the next job.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion side of an instance: the settings that hold from job to
 // job, the job that runs, the output file that stays open between merged
 // jobs, and the queue of reports for the host.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one conversion job is asked to do: the 15 job parameters, the values
 // the Converter_Set... operations hold, and what the catalogue says about
 // the source.  Plain data, checked here before any thread starts.

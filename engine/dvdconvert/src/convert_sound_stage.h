@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound stage, on a thread of its own: the chosen sound stream's packets
 // decoded, moved by the job's Ahead/Delay offset, through the volume and
 // resampling chain, into the output file's sound buffer.

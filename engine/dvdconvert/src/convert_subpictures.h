@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chosen subpicture stream: decoded on the reading thread ahead of the
 // pictures it is shown on, held until the picture thread blends it.
 #pragma once

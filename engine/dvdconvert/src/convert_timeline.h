@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timestamps of one title made continuous, stream by stream.
 //
 // The title reader already applies the clock restarts the nav packs announce.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An opened DVD: the libdvdread reader and its IFO files.
 #pragma once
 

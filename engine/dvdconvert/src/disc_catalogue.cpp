@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a disc and reading its catalogue: what Converter_OpenDVD does,
 // without FFmpeg, so light hosts can use it too.  Besides the IFOs it reads
 // a few blocks at the start of the first title (encryption) and at the

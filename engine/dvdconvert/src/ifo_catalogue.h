@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue and the cell lists of titles, computed from libdvdread's
 // parsed IFO tables only (no I/O), so tests can run them on tables they
 // build in memory.  Every count and index read from the tables is checked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A look at an IFO file's bytes before libdvdread parses it.  libdvdread
 // 6.1 frees some tables twice when a table it is pointed at cannot be read
 // (an IFO cut short, a sector pointer past the end), so such files must

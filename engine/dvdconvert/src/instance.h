@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An engine instance: one opened disc, its catalogue, and at most one
 // conversion session.  The host calls the operations of one instance from
 // one thread at a time (its UI thread); engine threads never touch the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's one log, process-wide and thread-safe: every message goes to
 // the handler the host set with DVDConvert_SetLogHandler.  Needs no codec
 // library, so the catalogue-only build carries it too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MPEG-2 program-stream packs as a DVD stores them: one per 2048-byte block.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Engine pictures (see DCPicture): one malloc() block, header then pixels.
 #pragma once
 

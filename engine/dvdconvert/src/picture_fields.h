@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Telling from the pictures what a disc's frames hold: film frames whole,
 // film frames split across two frames by pulldown, or interlaced video.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converter_BeginPreview / GetPreview2 / EndPreview.  Stepping moves one
 // VOBU (about half a second) along the address map without decoding; only
 // the still itself decodes, and only the one VOBU it starts at.

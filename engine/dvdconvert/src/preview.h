@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Still previews of a title for the crop dialog: a list of VOBU starts, a
 // position in it, and an MPEG-2 decoder that turns one VOBU into a frame.
 #pragma once

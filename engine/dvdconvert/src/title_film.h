@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Film behind soft pulldown: an NTSC title whose MPEG-2 pictures are coded
 // at the film's own 24000/1001 and only flagged to repeat fields on
 // playback.  Such a title's own frame rate is the film's, so that keeping

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sectors of a chapter range as one program stream.  The reader opens
 // its own libdvdread handle, so it may run on any thread while the instance
 // goes on answering queries and previews on the host's thread.

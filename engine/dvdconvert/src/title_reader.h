@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the sectors of a title's chapter range as one MPEG program stream.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "title_reader_damage.h"
 
 #include "pack.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the title reader makes of reads that fail: whether the disc has gone
 // rather than being damaged, and the plain words that tell of a reading
 // that ended before the end of its range.

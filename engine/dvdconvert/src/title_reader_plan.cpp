@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which sectors a chapter range reads, found in the catalogue the disc's
 // IFOs gave when it was opened.
 #include "title_reader.h"

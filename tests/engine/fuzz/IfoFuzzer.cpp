@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Coverage-guided fuzzing of the IFO path with libFuzzer.  An input is one
 // IFO file: its first byte picks which of the test disc's three IFOs it
 // replaces (IFO and BUP alike), the rest is the file.  The disc is opened

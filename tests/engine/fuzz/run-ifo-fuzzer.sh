@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the IFO fuzzer for a bounded time, seeded with the test discs' IFOs.
 # usage: run-ifo-fuzzer.sh FUZZER DISCS SECONDS
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running jobs: the report contract, pause, cancel, close, two passes,
 // merged files and failures.
 #include "ConvertSupport.h"
@@ -42,7 +43,7 @@ ct::SourceSpec LongSource()
     return s;
 }
 
-class RunControl : public ::testing::Test {
+class ConvertSessionRun : public ::testing::Test {
 protected:
     void SetUp() override { dir = ct::MakeTempDir(); }
     void TearDown() override { ct::RemoveTree(dir); }
@@ -64,7 +65,7 @@ protected:
     std::string dir;
 };
 
-TEST_F(RunControl, CancelStopsWithoutAFurtherReport)
+TEST_F(ConvertSessionRun, CancelStopsWithoutAFurtherReport)
 {
     auto session = std::make_unique<dvdc::ConvertSession>();
     const std::string path = dir + "/cancelled.mp4";
@@ -87,7 +88,7 @@ TEST_F(RunControl, CancelStopsWithoutAFurtherReport)
     EXPECT_GT(ct::Duration(path), 0.0);
 }
 
-TEST_F(RunControl, CloseFileAfterCancelFinishesAPlayableFile)
+TEST_F(ConvertSessionRun, CloseFileAfterCancelFinishesAPlayableFile)
 {
     dvdc::ConvertSession session;
     ct::Host host(session);
@@ -104,7 +105,7 @@ TEST_F(RunControl, CloseFileAfterCancelFinishesAPlayableFile)
     EXPECT_NEAR(times.back() + 1001.0 / 30000, duration, 0.15);
 }
 
-TEST_F(RunControl, PauseHaltsTheWorkAndResumeFinishesIt)
+TEST_F(ConvertSessionRun, PauseHaltsTheWorkAndResumeFinishesIt)
 {
     dvdc::ConvertSession session;
     ct::Host host(session);
@@ -133,7 +134,7 @@ TEST_F(RunControl, PauseHaltsTheWorkAndResumeFinishesIt)
 
 // Closing the instance mid-job, paused or running, alone or after merged
 // jobs: it returns soon, and the file keeps everything converted.
-TEST_F(RunControl, ClosingMidJobKeepsWhatWasConverted)
+TEST_F(ConvertSessionRun, ClosingMidJobKeepsWhatWasConverted)
 {
     struct Case {
         bool paused, merged;
@@ -180,7 +181,7 @@ TEST_F(RunControl, ClosingMidJobKeepsWhatWasConverted)
 }
 
 // A job closed before its first picture leaves nothing that plays: no file.
-TEST_F(RunControl, ClosingBeforeAnyPictureLeavesNoFile)
+TEST_F(ConvertSessionRun, ClosingBeforeAnyPictureLeavesNoFile)
 {
     auto session = std::make_unique<dvdc::ConvertSession>();
     const std::string path = dir + "/empty.mp4";
@@ -192,7 +193,7 @@ TEST_F(RunControl, ClosingBeforeAnyPictureLeavesNoFile)
     EXPECT_FALSE(ct::FileExists(path));
 }
 
-TEST_F(RunControl, FailuresEndWithOneFailureReportAReasonAndNoFile)
+TEST_F(ConvertSessionRun, FailuresEndWithOneFailureReportAReasonAndNoFile)
 {
     dvdc::ConvertSession session;
     ct::Host host(session);
@@ -238,7 +239,7 @@ TEST_F(RunControl, FailuresEndWithOneFailureReportAReasonAndNoFile)
 
 // The conversion side logs straight to the host's handler (no session or
 // C interface call sets it up), from the job's own thread.
-TEST_F(RunControl, AFailedJobReachesTheHostsLogHandler)
+TEST_F(ConvertSessionRun, AFailedJobReachesTheHostsLogHandler)
 {
     struct Collected {
         std::mutex mutex;
@@ -266,7 +267,7 @@ TEST_F(RunControl, AFailedJobReachesTheHostsLogHandler)
     EXPECT_TRUE(logged) << log.lines.size() << " lines";
 }
 
-TEST_F(RunControl, CancelInPassOneOrBetweenMergedJobs)
+TEST_F(ConvertSessionRun, CancelInPassOneOrBetweenMergedJobs)
 {
     const std::string tmp = dir + "/tmp";
     ::mkdir(tmp.c_str(), 0700);
@@ -298,7 +299,7 @@ TEST_F(RunControl, CancelInPassOneOrBetweenMergedJobs)
     }
 }
 
-TEST_F(RunControl, DamagedMiddleOfTheTitleIsSkipped)
+TEST_F(ConvertSessionRun, DamagedMiddleOfTheTitleIsSkipped)
 {
     ct::SourceSpec spec;
     spec.seconds = 4;
@@ -334,7 +335,7 @@ TEST_F(RunControl, DamagedMiddleOfTheTitleIsSkipped)
     EXPECT_NEAR(audio.back(), video.back(), 0.1);
 }
 
-TEST_F(RunControl, MergedJobsStartedFromTheCallbackShareOneContinuousFile)
+TEST_F(ConvertSessionRun, MergedJobsStartedFromTheCallbackShareOneContinuousFile)
 {
     dvdc::ConvertSession session;
     ct::Host host(session);
@@ -386,7 +387,7 @@ TEST_F(RunControl, MergedJobsStartedFromTheCallbackShareOneContinuousFile)
     EXPECT_GT(m.b, 150);
 }
 
-class TwoPass : public RunControl, public ::testing::WithParamInterface<int32_t> {};
+class TwoPass : public ConvertSessionRun, public ::testing::WithParamInterface<int32_t> {};
 
 TEST_P(TwoPass, HitsTheRateReportsBothPassesAndCleansUp)
 {
@@ -433,7 +434,7 @@ TEST_P(TwoPass, HitsTheRateReportsBothPassesAndCleansUp)
 
 INSTANTIATE_TEST_SUITE_P(Codes, TwoPass, ::testing::Values(DC_CODEC_H264, DC_CODEC_MPEG4, DC_CODEC_WMV));
 
-TEST_F(RunControl, TooLowARateForTheSecondPassFallsBackToOnePass)
+TEST_F(ConvertSessionRun, TooLowARateForTheSecondPassFallsBackToOnePass)
 {
     const std::string tmp = dir + "/tmp";
     ::mkdir(tmp.c_str(), 0700);
