@@ -194,6 +194,8 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
 DVDCONVERT_API void Converter_Pause(DCHandle h);
 DVDCONVERT_API void Converter_Resume(DCHandle h);
 DVDCONVERT_API void Converter_CancelConvert(DCHandle h);
+/* Returns at once: the file is finished (its rest, index and chapters
+ * written) on an engine thread; see Converter_SetFileDone. */
 DVDCONVERT_API void Converter_CloseFile(DCHandle h);
 DVDCONVERT_API double Converter_GetEncodeFps(DCHandle h);
 
@@ -237,6 +239,21 @@ enum {
  * read after 0:01:02; 21:58 of the title is missing"); else "".  The job's
  * last damaged region is the one the reading ended in. */
 DVDCONVERT_API int32_t Converter_GetReadEnd(DCHandle h, char *text, int32_t size);
+/* host: files closed (Converter_CloseFile, a job that begins a new file,
+ * CloseConverter) are finished on an engine thread.  When one is, a report
+ * is queued: Converter_DispatchReports calls `fn` with its path and "" when
+ * it is whole and plays, else why it could not be finished.  CloseConverter
+ * waits until every file is finished: none is ever cut short. */
+typedef void (*DCFileDoneFn)(const char *path, const char *error, void *context);
+DVDCONVERT_API void Converter_SetFileDone(DCHandle h, DCFileDoneFn fn, void *context);
+/* host: how many closed files are not yet finished (a file's count drops
+ * before its report is queued). */
+DVDCONVERT_API int32_t Converter_GetFinishingCount(DCHandle h);
+/* host: the next job's name: the name its own file would have, without
+ * folder or extension ("DISC_Title01_03", see dvdconvert_names.h).  A merged
+ * file names the job's chapter so.  Holds for the next Converter_Convert
+ * only; without it the engine names the job after the range it covers. */
+DVDCONVERT_API void Converter_SetJobName(DCHandle h, const char *name);
 /* host: process-wide log handler (NULL = messages are dropped). */
 DVDCONVERT_API void DVDConvert_SetLogHandler(DCLogFn fn, void *context);
 

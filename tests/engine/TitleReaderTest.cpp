@@ -43,12 +43,15 @@ DemuxResult Demux(dvdc::TitleReader &reader)
     avformat_find_stream_info(fmt, nullptr);
     AVPacket *packet = av_packet_alloc();
     int64_t lastDts = INT64_MIN;
+    int64_t lastPos = 0;
     while (av_read_frame(fmt, packet) >= 0) {
         AVStream *st = fmt->streams[packet->stream_index];
         r.streamIds.insert(st->id);
-        // As the conversion does: ask for every packet, whatever its pos
-        // (the parser leaves it at -1 on frames it joined).
-        int64_t offset = reader.TimestampOffsetAt(packet->pos);
+        // As the conversion does: a frame the parser joined (pos -1) takes
+        // the position read before it.
+        if (packet->pos >= 0)
+            lastPos = packet->pos;
+        int64_t offset = reader.TimestampOffsetAt(lastPos);
         if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
             ++r.videoFrames;
             if (packet->dts != AV_NOPTS_VALUE) {

@@ -29,6 +29,7 @@ struct ApiHost {
     bool inConvert = false;
     bool deliveredInConvert = false;
     std::vector<Delivered> reports;
+    std::vector<std::string> fileErrors;   // one per file finished: "" when whole
     std::function<void(const Delivered &)> onReport;
 
     static inline ApiHost *current = nullptr;
@@ -42,11 +43,26 @@ struct ApiHost {
         return 1;
     }
 
+    static void FileDone(const char *, const char *error, void *self)
+    {
+        static_cast<ApiHost *>(self)->fileErrors.push_back(error);
+    }
+
     ApiHost()
     {
         current = this;
         h = CreateConverter();
         Converter_SetWakeup(h, &Wake, this);
+        Converter_SetFileDone(h, &FileDone, this);
+    }
+    // Closes the open file and waits until it is finished.
+    void CloseFile()
+    {
+        Converter_CloseFile(h);
+        const auto deadline = std::chrono::steady_clock::now() + 120s;
+        while (Converter_GetFinishingCount(h) > 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(2ms);
+        Converter_DispatchReports(h);
     }
     ~ApiHost()
     {

@@ -72,7 +72,7 @@ TEST_P(ChapterSync, EveryChaptersToneStartsWithinAFrameOfItsFlash)
     ASSERT_TRUE(host.Convert(path)) << Converter_GetLastError(host.h);
     ASSERT_TRUE(host.WaitEnds(1));
     ASSERT_EQ(host.reports.back().progress, 100) << Converter_GetLastError(host.h);
-    Converter_CloseFile(host.h);
+    host.CloseFile();
 
     const std::vector<double> flashes = ct::FlashStarts(path), tones = ct::ToneStarts(path);
     ASSERT_EQ(flashes.size(), size_t(kChapters));

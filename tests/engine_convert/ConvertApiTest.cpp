@@ -49,7 +49,7 @@ TEST_F(ConvertApi, TitlesAndChapterRangesGiveTheirOwnPictureSoundAndLength)
         ASSERT_TRUE(host.Convert(path)) << Converter_GetLastError(host.h);
         ASSERT_TRUE(host.WaitEnds(n));
         EXPECT_EQ(host.reports.back().progress, 100) << Converter_GetLastError(host.h);
-        Converter_CloseFile(host.h);
+        host.CloseFile();
         auto times = ct::PacketTimes(path, "v:0");
         ASSERT_FALSE(times.empty());
         EXPECT_NEAR(times.size() / 25.0, seconds, 0.045) << path;
@@ -71,7 +71,7 @@ TEST_F(ConvertApi, SubpicturesAreBurnedInOnlyWhenChosenAndMoveWithTheOffset)
         EXPECT_TRUE(SetJob(host.h, 1, 0, 0, DC_CODEC_MPEG4, 0x80, sub));
         EXPECT_TRUE(host.Convert(path));
         EXPECT_TRUE(host.WaitEnds(host.Ends() + 1));
-        Converter_CloseFile(host.h);
+        host.CloseFile();
         // Source (200..400, 380..420) lands at (89..178, 190..210) in 320x240.
         return ct::FrameAt(path, 1.5, 320, 240);
     };
@@ -101,7 +101,7 @@ TEST_F(ConvertApi, ReportsFollowTheProgramsContractEvenWhenTheCallbackStartsTheN
             EXPECT_TRUE(SetJob(host.h, 0, started - 1, started - 1, DC_CODEC_WMV, 0x80, 0, 0));
             EXPECT_TRUE(host.Convert(path));
         } else {
-            Converter_CloseFile(host.h);
+            host.CloseFile();
         }
     };
     ASSERT_TRUE(SetJob(host.h, 0, 0, 0, DC_CODEC_WMV));

@@ -96,7 +96,7 @@ TEST_F(ConvertSessionRun, CloseFileAfterCancelFinishesAPlayableFile)
     ASSERT_TRUE(host.Start(host.Request(LongSource(), path, ct::DefaultInfo(DC_CODEC_H264, 320, 240))));
     ASSERT_TRUE(WaitProgress(host, 30));
     session.Cancel();
-    session.CloseFile();
+    host.CloseFile();
     const double duration = ct::Duration(path);
     EXPECT_GT(duration, 1.0);
     EXPECT_LT(duration, 11.5);
@@ -128,7 +128,7 @@ TEST_F(ConvertSessionRun, PauseHaltsTheWorkAndResumeFinishesIt)
     EXPECT_EQ(end.progress, 100);
     EXPECT_EQ(end.state, 1);
     EXPECT_GT(session.Fps(), 0.0);
-    session.CloseFile();
+    host.CloseFile();
     EXPECT_NEAR(ct::Duration(path), 12.0, 0.2);
 }
 
@@ -280,7 +280,7 @@ TEST_F(ConvertSessionRun, CancelInPassOneOrBetweenMergedJobs)
         ASSERT_TRUE(host.Start(host.Request(LongSource(), dir + "/pass1.wmv", info)));
         ASSERT_TRUE(WaitProgress(host, 10));
         session.Cancel();
-        session.CloseFile();   // nothing written yet: nothing to finish
+        host.CloseFile();   // nothing written yet: nothing to finish
         EXPECT_FALSE(ct::FileExists(dir + "/pass1.wmv"));
         EXPECT_TRUE(ct::ListDir(tmp).empty());   // the statistics went too
         EXPECT_EQ(Ends(host.reports), 0);
@@ -325,7 +325,7 @@ TEST_F(ConvertSessionRun, DamagedMiddleOfTheTitleIsSkipped)
     ct::Host::Seen end{};
     ASSERT_TRUE(host.WaitEnd(&end));
     EXPECT_EQ(end.progress, 100);
-    session.CloseFile();
+    host.CloseFile();
     // The picture runs on past the damage, in step with the sound.
     EXPECT_GT(ct::Duration(dir + "/damaged.mp4"), 3.5);
     auto audio = ct::PacketTimes(dir + "/damaged.mp4", "a:0");
@@ -365,7 +365,7 @@ TEST_F(ConvertSessionRun, MergedJobsStartedFromTheCallbackShareOneContinuousFile
     EXPECT_EQ(Ends(host.reports), 3);
     for (auto &r : host.reports)
         EXPECT_NE(r.progress, -1);
-    session.CloseFile();
+    host.CloseFile();
 
     // 4.5 s of pictures at the title's rate with no gap at the joins.
     auto times = ct::PacketTimes(path, "v:0");
@@ -407,7 +407,7 @@ TEST_P(TwoPass, HitsTheRateReportsBothPassesAndCleansUp)
     ct::Host::Seen end{};
     ASSERT_TRUE(host.WaitEnd(&end));
     EXPECT_EQ(end.progress, 100);
-    session.CloseFile();
+    host.CloseFile();
 
     // One pass-one end (100, state 0), then counting again from low values.
     size_t passEnd = host.reports.size();
@@ -452,7 +452,7 @@ TEST_F(ConvertSessionRun, TooLowARateForTheSecondPassFallsBackToOnePass)
     ct::Host::Seen end{};
     ASSERT_TRUE(host.WaitEnd(&end));
     EXPECT_EQ(end.progress, 100);
-    session.CloseFile();
+    host.CloseFile();
     EXPECT_NEAR(ct::Duration(path), 3.0, 0.1);
     EXPECT_TRUE(ct::ListDir(tmp).empty());
 }

@@ -2,6 +2,7 @@
 #include "ConvertSupport.h"
 
 #include <chrono>
+#include <thread>
 #include <cstdio>
 #include <utility>
 
@@ -123,6 +124,14 @@ bool Host::Start(dvdc::JobRequest request, std::string *error)
     if (error)
         *error = e;
     return ok;
+}
+
+void Host::CloseFile()
+{
+    session.CloseFile();
+    while (session.Finishing() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    Dispatch();
 }
 
 void Host::Dispatch()

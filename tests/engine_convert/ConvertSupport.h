@@ -48,6 +48,8 @@ public:
     bool WaitEnd(Seen *end = nullptr, double timeoutSeconds = 120);
     // Dispatches what is queued now.
     void Dispatch();
+    // Closes the open file and waits until it is finished.
+    void CloseFile();
     // The session is about to be destroyed under the host's feet.
     void Forget() { forgotten_ = true; }
     std::vector<Seen> reports;

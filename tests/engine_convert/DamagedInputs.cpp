@@ -146,7 +146,7 @@ void ConvertInput(const SourceSpec &spec, const std::string &input, const std::s
     Host::Seen end{};
     ASSERT_TRUE(host.WaitEnd(&end, 60));
     EXPECT_EQ(end.progress, 100) << (host.reasons.empty() ? "" : host.reasons.back());
-    session.CloseFile();
+    host.CloseFile();
 }
 
 long PeakRssKb()

@@ -24,7 +24,7 @@ protected:
         EXPECT_TRUE(host.WaitEnd(&end));
         reports = host.reports;
         reasons = host.reasons;
-        session.CloseFile();
+        host.CloseFile();
         return end;
     }
 
@@ -226,7 +226,7 @@ TEST_F(EncodeTest, PalTitleKeepsItsOwnRateAndDurationWithoutSound)
     request = host.Request(pal, path, info);
     ASSERT_TRUE(host.Start(std::move(request)));
     ASSERT_TRUE(host.WaitEnd());
-    session.CloseFile();
+    host.CloseFile();
     auto video = ct::PacketTimes(path, "v:0");
     EXPECT_EQ(video.size(), 50u);
     EXPECT_NEAR(ct::SoundLevel(path, 0.5), 0.0, 0.001);

@@ -87,7 +87,7 @@ TEST_P(FileChapters, TitleHasItsChaptersAtTheirFirstPicturesItsLanguageAndItsTit
 {
     const std::string path = dir + "/Sync_Title01" + Ext();
     Run(path, 0, kChapters - 1, 1);
-    Converter_CloseFile(host.h);
+    host.CloseFile();
 
     // Where each chapter shows: its flash, 6 frames after its first picture
     // (in an ASF file every picture comes a little after the file's start,
@@ -123,7 +123,7 @@ TEST_P(FileChapters, ChapterRangeIsMarkedFromTheFilesStartByTheDiscsNumbers)
 {
     const std::string path = dir + "/Sync_Title01_03" + Ext();
     Run(path, 2, 4, 1);
-    Converter_CloseFile(host.h);
+    host.CloseFile();
     ExpectChapters(path, {{0, Name(3)}, {kChapter, Name(4)}, {2 * kChapter, Name(5)}});
     EXPECT_EQ(ct::PacketTimes(path, "v:0").size(), size_t(3 * 30));
 }
@@ -136,7 +136,7 @@ TEST_P(FileChapters, MergedRunHasAChapterAtEachJobsStartNamedAfterTheJob)
     Run(path, 1, 2, 1);
     Run(path, 0, kChapters - 1, 0);
     Run(path, 4, 4, 0);
-    Converter_CloseFile(host.h);
+    host.CloseFile();
     ExpectChapters(path, {{0, "Sync_Title01_02"},
                           {2 * kChapter, "Sync_Title01"},
                           {(2 + kChapters) * kChapter, "Sync_Title01_05"}});
@@ -168,7 +168,7 @@ TEST_P(FileChapters, MergedRunOfThreeTitlesHasThreeChapters)
         ASSERT_TRUE(ntsc.WaitEnds(ends + 1));
         ASSERT_EQ(ntsc.reports.back().progress, 100) << Converter_GetLastError(ntsc.h);
     }
-    Converter_CloseFile(ntsc.h);
+    ntsc.CloseFile();
     ExpectChapters(path, {{0, "NTSC_Title01"},
                           {frames[0] * kFrame, "NTSC_Title02"},
                           {(frames[0] + frames[1]) * kFrame, "NTSC_Title03"}});
@@ -179,7 +179,7 @@ TEST_P(FileChapters, DiscNameATagCannotHoldIsMadeValidText)
     // A byte that is no UTF-8 (read as Latin-1) and a control character (left out).
     const std::string path = dir + "/Sync\xE9\x01_Title01_02" + Ext();
     Run(path, 1, 1, 1);
-    Converter_CloseFile(host.h);
+    host.CloseFile();
     EXPECT_EQ(ct::Tag(path, "", "title"), "Sync\xC3\xA9_Title01_02");
     const std::vector<ct::Chapter> chapters = ct::Chapters(path);
     ASSERT_EQ(chapters.size(), 1u);

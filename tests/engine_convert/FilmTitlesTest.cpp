@@ -48,7 +48,7 @@ int Convert(const char *disc, int title, const char *size, int rateNum, int rate
                                   0x80, 0, rateNum, rateDen, 0, encoder, 0, 1, 0, deinterlace) ||
         !host.Convert(path) || !host.WaitEnds(1))
         return -2;
-    Converter_CloseFile(host.h);
+    host.CloseFile();
     return host.reports.back().progress;
 }
 

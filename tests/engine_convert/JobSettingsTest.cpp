@@ -57,7 +57,7 @@ TEST_F(JobSettings, AnAdjustmentHoldsForItsOwnJobOnly)
     ASSERT_TRUE(host.Convert(adjusted)) << Converter_GetLastError(host.h);
     ASSERT_TRUE(host.WaitEnds(1));
     ASSERT_EQ(host.reports.back().progress, 100) << Converter_GetLastError(host.h);
-    Converter_CloseFile(host.h);
+    host.CloseFile();
 
     // The user set everything back: the program sends none of them.
     ASSERT_TRUE(SetJob(host.h, kRedTitle, 0, 0, DC_CODEC_H264)) << Converter_GetLastError(host.h);
@@ -65,7 +65,7 @@ TEST_F(JobSettings, AnAdjustmentHoldsForItsOwnJobOnly)
     ASSERT_TRUE(host.Convert(plain)) << Converter_GetLastError(host.h);
     ASSERT_TRUE(host.WaitEnds(2));
     ASSERT_EQ(host.reports.back().progress, 100) << Converter_GetLastError(host.h);
-    Converter_CloseFile(host.h);
+    host.CloseFile();
 
     // The cropped picture keeps its aspect: a narrow red band between black
     // bars.  Uncropped, red reaches the edges.
@@ -98,7 +98,7 @@ TEST_F(JobSettings, WhatWasSetForARefusedJobEndsWithIt)
         ASSERT_TRUE(host.Convert(path)) << Converter_GetLastError(host.h);
         ASSERT_TRUE(host.WaitEnds(host.Ends() + 1));
         ASSERT_EQ(host.reports.back().progress, 100) << Converter_GetLastError(host.h);
-        Converter_CloseFile(host.h);
+        host.CloseFile();
     };
     const std::string reference = dir + "/reference.mp4", afterInfo = dir + "/after-info.mp4",
                       afterStart = dir + "/after-start.mp4";

@@ -147,7 +147,7 @@ TEST_F(NewStreams, StreamsAppearingWhilePicturesDecodeLeaveTheConversionWhole)
         EXPECT_EQ(end.state, 1);
         // The streams really appeared, at the start and in the middle.
         EXPECT_GE(inserted->load(), 40);
-        session.CloseFile();
+        host.CloseFile();
         EXPECT_NEAR(ct::Duration(path), 3.0, 0.1);
         EXPECT_EQ(ct::Probe(path, "a:0")["codec_name"], "aac");
         EXPECT_GT(ct::SoundLevel(path, 1.5), 0.1);

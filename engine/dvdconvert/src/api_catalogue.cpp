@@ -21,13 +21,11 @@ Instance *Checked(DCHandle h, const char *operation)
 const TitleCatalogue *TitleAt(DCHandle h, int32_t title, const char *operation)
 {
     Instance *in = Checked(h, operation);
-    if (!in)
-        return nullptr;
-    if (title < 0 || static_cast<size_t>(title) >= in->titles.size()) {
-        Log(1, "%s: no title %d", operation, title);
-        return nullptr;
-    }
-    return &in->titles[static_cast<size_t>(title)];
+    std::string error;
+    const TitleCatalogue *t = in ? in->Title(title, error) : nullptr;
+    if (in && !t)
+        Log(1, "%s: %s", operation, error.c_str());
+    return t;
 }
 
 template <class T>

@@ -3,6 +3,7 @@
 // the host's side of the report queue.
 #include "convert_chain_reader.h"
 #include "convert_session.h"
+#include "convert_tags.h"
 #include "instance.h"
 #include "log.h"
 #include "title_reader.h"
@@ -11,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace dvdc {
 
@@ -47,29 +49,12 @@ SourceInfo SourceOf(const TitleCatalogue &t)
     return s;
 }
 
-// Where the job lies on the disc: empty when the title, chapters and angle exist.
-std::string CheckDiscPlace(Instance &in, const JobInfo &job)
-{
-    if (!in.disc)
-        return "no disc is open";
-    if (job.title < 0 || job.title >= int(in.titles.size()))
-        return "title " + std::to_string(job.title + 1) + " does not exist";
-    const TitleCatalogue &t = in.titles[size_t(job.title)];
-    const int chapters = int(t.chapterTimes.size());
-    if (job.firstChapter < 0 || job.lastChapter < job.firstChapter || job.lastChapter >= chapters)
-        return "chapters " + std::to_string(job.firstChapter + 1) + " to " + std::to_string(job.lastChapter + 1) +
-               " are outside title " + std::to_string(job.title + 1) + "'s " + std::to_string(chapters);
-    if (job.angle < 0 || job.angle >= std::max(1, t.angleCount))
-        return "angle " + std::to_string(job.angle + 1) + " does not exist in title " + std::to_string(job.title + 1);
-    return {};
-}
-
 // The job against the catalogue: empty when it can run.
 std::string CheckAgainstDisc(Instance &in, const JobInfo &job, const EncodeSettings &settings, VideoTarget &target)
 {
-    if (std::string reason = CheckDiscPlace(in, job); !reason.empty())
-        return reason;
-    return CheckJob(job, settings, SourceOf(in.titles[size_t(job.title)]), target);
+    std::string reason;
+    const TitleCatalogue *t = in.Range(job.title, job.firstChapter, job.lastChapter, job.angle, reason);
+    return t ? CheckJob(job, settings, SourceOf(*t), target) : reason;
 }
 
 // The job's readers, planned here and opened on the job's thread: opening
@@ -117,13 +102,14 @@ DVDCONVERT_API DCBool Converter_SetConvertInfo(DCHandle h, int32_t title, int32_
                 frameRateDen, twoPass != 0, encoder,     keepAspect != 0, newFile != 0, angle, deinterlace != 0};
     // Only what is given here: crops, offsets and rates are checked when the job starts.
     VideoTarget target;
-    std::string reason = CheckDiscPlace(*in, job);
-    if (reason.empty())
-        reason = CheckJobInfo(job, SourceOf(in->titles[size_t(job.title)]), target);
+    std::string reason;
+    if (const TitleCatalogue *t = in->Range(title, firstChapter, lastChapter, angle, reason))
+        reason = CheckJobInfo(job, SourceOf(*t), target);
     if (!reason.empty()) {
         in->SetLastError("job refused: " + reason);
         s->hasInfo = false;
         TakeJobSettings(s->settings);   // what was set for the refused job ends with it
+        s->jobName.clear();
         return 0;
     }
     s->info = job;
@@ -201,6 +187,7 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
         return DCBool(0);
     };
     const EncodeSettings settings = TakeJobSettings(s->settings);   // this start's, started or not
+    const std::string name = std::exchange(s->jobName, {});
     if (!outputPath || !*outputPath)
         return refuse("no output file given");
     if (!s->hasInfo)
@@ -215,6 +202,7 @@ DVDCONVERT_API DCBool Converter_Convert(DCHandle h, const char *outputPath, Conv
         return refuse(reason);
     request.source = SourceOf(in->titles[size_t(request.info.title)]);
     request.path = outputPath;
+    request.name = TagText(name);
     request.callback = callback;
     std::string planError;
     const ReaderOpener open = PlanReaders(*in, request.info, planError);
@@ -246,6 +234,23 @@ DVDCONVERT_API void Converter_CloseFile(DCHandle h)
 {
     if (ConvertSession *s = Session(h))
         s->CloseFile();
+}
+DVDCONVERT_API int32_t Converter_GetFinishingCount(DCHandle h)
+{
+    ConvertSession *s = Session(h);
+    return s ? s->Finishing() : 0;
+}
+DVDCONVERT_API void Converter_SetFileDone(DCHandle h, DCFileDoneFn fn, void *context)
+{
+    if (ConvertSession *s = Session(h)) {
+        s->fileDone = fn;
+        s->fileDoneContext = context;
+    }
+}
+DVDCONVERT_API void Converter_SetJobName(DCHandle h, const char *name)
+{
+    if (ConvertSession *s = Session(h))
+        s->jobName = name ? name : "";
 }
 DVDCONVERT_API double Converter_GetEncodeFps(DCHandle h)
 {
@@ -308,6 +313,11 @@ DVDCONVERT_API void Converter_DispatchReports(DCHandle h)
         Report report;
         if (!in->convert->reports.Pop(report))
             return;
+        if (report.job == 0) {
+            if (DCFileDoneFn done = in->convert->fileDone)
+                done(report.path.c_str(), report.reason.c_str(), in->convert->fileDoneContext);
+            continue;
+        }
         if (report.progress < 0) {
             std::lock_guard lock(in->errorMutex);   // the job already logged it
             in->lastError = report.reason;

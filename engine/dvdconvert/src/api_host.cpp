@@ -5,6 +5,7 @@
 #include "log.h"
 #include "preview.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
@@ -19,6 +20,34 @@ std::map<DCHandle, std::unique_ptr<Instance>> g_instances;
 DCHandle g_nextHandle = 1;
 
 } // namespace
+
+const TitleCatalogue *Instance::Title(int title, std::string &error) const
+{
+    if (!disc)
+        error = "no disc is open";
+    else if (title < 0 || size_t(title) >= titles.size())
+        error = "title " + std::to_string(title + 1) + " does not exist";
+    else
+        return &titles[size_t(title)];
+    return nullptr;
+}
+
+const TitleCatalogue *Instance::Range(int title, int firstChapter, int lastChapter, int angle,
+                                      std::string &error) const
+{
+    const TitleCatalogue *t = Title(title, error);
+    if (!t)
+        return nullptr;
+    const int chapters = int(t->chapterTimes.size());
+    if (firstChapter < 0 || lastChapter < firstChapter || lastChapter >= chapters)
+        error = "chapters " + std::to_string(firstChapter + 1) + " to " + std::to_string(lastChapter + 1) +
+                " are outside title " + std::to_string(title + 1) + "'s " + std::to_string(chapters);
+    else if (angle < 0 || angle >= std::max(1, t->angleCount))
+        error = "angle " + std::to_string(angle + 1) + " does not exist in title " + std::to_string(title + 1);
+    else
+        return t;
+    return nullptr;
+}
 
 void Instance::SetLastError(const std::string &reason)
 {

@@ -189,11 +189,10 @@ std::vector<uint32_t> PlaceStarts(const ifo_handle_t &vts, const std::vector<Rea
 
 int ScanTitle(Instance &in, int title, std::string &error)
 {
-    if (!in.disc || title < 0 || size_t(title) >= in.titles.size()) {
-        error = !in.disc ? "no disc is open" : "no such title";
+    const TitleCatalogue *found = in.Title(title, error);
+    if (!found)
         return -1;
-    }
-    const TitleCatalogue &t = in.titles[size_t(title)];
+    const TitleCatalogue &t = *found;
     const ifo_handle_t *vts = in.disc->Vts(t.titleSet);
     dvd_file_t *file = vts && !t.chapterTimes.empty()
                            ? DVDOpenFile(in.disc->Reader(), t.titleSet, DVD_READ_TITLE_VOBS)

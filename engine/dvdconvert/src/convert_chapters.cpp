@@ -2,6 +2,7 @@
 #include "convert_chapters.h"
 
 #include "convert_log.h"
+#include "dvdconvert_names.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -16,47 +17,6 @@ extern "C" {
 namespace dvdc {
 
 namespace {
-
-// A byte that starts no valid UTF-8 sequence is taken as Latin-1, the
-// likeliest meaning of a stray byte in a disc's name.
-void AppendCodePoint(std::string &out, uint32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
-// The valid UTF-8 sequence at `s[i]`: its length and code point, or 0.
-size_t Utf8At(const std::string &s, size_t i, uint32_t &c)
-{
-    const auto b = static_cast<unsigned char>(s[i]);
-    size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size())
-        return 0;
-    c = n == 1 ? b : n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
-    for (size_t k = 1; k < n; ++k) {
-        const auto t = static_cast<unsigned char>(s[i + k]);
-        if ((t >> 6) != 2)
-            return 0;
-        c = (c << 6) | (t & 0x3F);
-    }
-    static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return 0;   // overlong, beyond Unicode, or a UTF-16 half
-    return n;
-}
 
 int64_t FramesOf(int64_t ticks90k, AVRational frameBase)
 {
@@ -95,51 +55,17 @@ void FreeChapters(AVFormatContext *fmt)
 
 } // namespace
 
-std::string TagText(const std::string &raw, size_t limit)
-{
-    std::string out;
-    for (size_t i = 0; i < raw.size();) {
-        uint32_t c = 0;
-        size_t n = Utf8At(raw, i, c);
-        if (n == 0) {
-            c = static_cast<unsigned char>(raw[i]);
-            n = 1;
-        }
-        i += n;
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0))
-            continue;   // control characters have no place in a title
-        std::string piece;
-        AppendCodePoint(piece, c);
-        if (out.size() + piece.size() > limit)
-            break;
-        out += piece;
-    }
-    return out;
-}
-
-std::string FileTitle(const std::string &path)
-{
-    const size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return TagText(name);
-}
-
 std::string JobName(const std::string &disc, const FileJob &job)
 {
-    // A job is the whole title when the chapters it leaves out are empty ones.
+    if (!job.name.empty())
+        return job.name;
+    // Unnamed, a job is taken for a title job when the chapters it leaves
+    // out are empty ones.
     bool whole = true;
     for (int c = 0; c < int(job.chapterTimes.size()); ++c)
         if ((c < job.firstChapter || c > job.lastChapter) && Listed(job, c))
             whole = false;
-    char tail[48];
-    if (whole)
-        std::snprintf(tail, sizeof tail, "_Title%.2d", job.title + 1);
-    else
-        std::snprintf(tail, sizeof tail, "_Title%.2d_%.2d", job.title + 1, job.firstChapter + 1);
-    return disc + tail;
+    return dvdconvert::JobFileStem(disc, job.title, job.firstChapter, !whole);
 }
 
 std::vector<ChapterEntry> FileChapters(const std::vector<FileJob> &jobs, const std::string &disc,
@@ -182,16 +108,6 @@ std::vector<ChapterEntry> ExpectedChapters(const FileJob &job, AVRational frameB
     return list;
 }
 
-bool SameChapters(const std::vector<ChapterEntry> &a, const std::vector<ChapterEntry> &b, int64_t frames)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].title != b[i].title || std::abs(a[i].start - b[i].start) > frames)
-            return false;
-    return true;
-}
-
 bool SetChapters(AVFormatContext *fmt, const std::vector<ChapterEntry> &chapters, AVRational frameBase,
                  int64_t endFrame, int64_t shiftUs)
 {
@@ -227,82 +143,6 @@ bool SameMarkerLayout(const std::vector<ChapterEntry> &a, const std::vector<Chap
         if (a[i].title.size() != b[i].title.size())
             return false;   // the names here are ASCII, so bytes count the characters
     return true;
-}
-
-bool RewriteWithChapters(const std::string &path, const char *container, const std::vector<ChapterEntry> &chapters,
-                         AVRational frameBase, int64_t endFrame, int64_t shiftUs, std::string &error)
-{
-    const std::string temp = path + ".chapters";
-    AVFormatContext *in = nullptr, *out = nullptr;
-    AVPacket *pkt = av_packet_alloc();
-    bool ok = pkt != nullptr;
-    int rc = ok ? avformat_open_input(&in, path.c_str(), nullptr, nullptr) : AVERROR(ENOMEM);
-    ok = rc >= 0;
-    // Some parameters (an MPEG-4 picture's size) are known only once probed.
-    if (ok)
-        ok = (rc = avformat_find_stream_info(in, nullptr)) >= 0;
-    if (ok)
-        // The muxer's own name is the new file's: moving an MP4's index to
-        // the front reads the file back under that name.
-        ok = (rc = avformat_alloc_output_context2(&out, nullptr, container, temp.c_str())) >= 0 && out;
-    // The muxer adds its own tags and, for an MP4, the chapter track again.
-    const AVDictionaryEntry *title = in ? av_dict_get(in->metadata, "title", nullptr, 0) : nullptr;
-    if (ok && title)
-        ok = av_dict_set(&out->metadata, "title", title->value, 0) >= 0;
-    std::vector<int> outIndex(in ? in->nb_streams : 0, -1);
-    for (unsigned i = 0; ok && i < in->nb_streams; ++i) {
-        const AVStream *from = in->streams[i];
-        const AVMediaType type = from->codecpar->codec_type;
-        if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO)
-            continue;
-        AVStream *st = avformat_new_stream(out, nullptr);
-        ok = st && avcodec_parameters_copy(st->codecpar, from->codecpar) >= 0;
-        if (!ok)
-            break;
-        outIndex[i] = st->index;
-        st->time_base = from->time_base;
-        if (const AVDictionaryEntry *lang = av_dict_get(from->metadata, "language", nullptr, 0))
-            ok = av_dict_set(&st->metadata, "language", lang->value, 0) >= 0;
-    }
-    AVDictionary *opts = nullptr;
-    if (ok && std::string(out->oformat->name) == "mp4")
-        av_dict_set(&opts, "movflags", "+faststart", 0);
-    if (ok)
-        ok = SetChapters(out, chapters, frameBase, endFrame, shiftUs);
-    if (ok)
-        ok = (rc = avio_open(&out->pb, temp.c_str(), AVIO_FLAG_WRITE)) >= 0;
-    if (ok)
-        ok = (rc = avformat_write_header(out, &opts)) >= 0;
-    av_dict_free(&opts);
-    while (ok && (rc = av_read_frame(in, pkt)) >= 0) {
-        const int to = outIndex[size_t(pkt->stream_index)];
-        if (to < 0) {
-            av_packet_unref(pkt);
-            continue;
-        }
-        av_packet_rescale_ts(pkt, in->streams[pkt->stream_index]->time_base, out->streams[to]->time_base);
-        pkt->stream_index = to;
-        pkt->pos = -1;
-        ok = (rc = av_interleaved_write_frame(out, pkt)) >= 0;
-    }
-    if (ok && rc != AVERROR_EOF)
-        ok = false;
-    if (ok)
-        ok = (rc = av_write_trailer(out)) >= 0;
-    if (out && out->pb)
-        ok = avio_closep(&out->pb) >= 0 && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        rc = AVERROR(errno);
-        ok = false;
-    }
-    if (!ok) {
-        std::remove(temp.c_str());
-        error = "cannot write the chapters of " + path + ": " + AvError(rc);
-    }
-    avformat_free_context(out);
-    avformat_close_input(&in);
-    av_packet_free(&pkt);
-    return ok;
 }
 
 } // namespace dvdc

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What an output file says of where it came from: its chapters (the disc's
-// chapters for a file of one job, one chapter per job for a merged file),
-// its title, and how they reach the muxer (an MP4's chapter list and text
-// track, an ASF file's markers).
+// An output file's chapters: the disc's chapters for a file of one job, one
+// chapter per job for a merged file, and how they reach the muxer (an MP4's
+// chapter list and text track, an ASF file's markers).
 #pragma once
 
 #include <cstdint>
@@ -30,6 +29,7 @@ struct FileJob {
     int firstChapter = 0, lastChapter = 0;
     std::vector<int32_t> chapterTimes;   // the title's, ms; a chapter of 0 ms gets no mark
     int64_t startFrame = 0;              // where the job begins in the file
+    std::string name;                    // its own file's name, as the host gave it ("" none)
     std::vector<ChapterMark> marks;      // as the reading found them
 };
 
@@ -38,13 +38,9 @@ struct ChapterEntry {
     std::string title;
 };
 
-// Text a tag can hold: valid UTF-8 (a byte that is not read as Latin-1),
-// without control characters, at most `limit` bytes.
-std::string TagText(const std::string &raw, size_t limit = 255);
-// The file's name without its folder and extension, as a tag holds it.
-std::string FileTitle(const std::string &path);
-// The name the job's file has when it is not merged: "DISC_Title02" for a
-// whole title, "DISC_Title01_03" for a part of one.
+// The job's name in a merged file: the name its own file would have, as the
+// host gave it, else "DISC_Title02" for a range of the whole title and
+// "DISC_Title01_03" for a part of one (see dvdconvert_names.h).
 std::string JobName(const std::string &disc, const FileJob &job);
 
 // The chapters of a file holding `jobs` in order, `endFrame` frames long at
@@ -56,9 +52,6 @@ std::vector<ChapterEntry> FileChapters(const std::vector<FileJob> &jobs, const s
 // What a job's chapters are expected to be before it ran: the listed
 // chapters of its range at the disc's times.
 std::vector<ChapterEntry> ExpectedChapters(const FileJob &job, AVRational frameBase);
-// The same chapters, each start within `frames` of the other's.
-bool SameChapters(const std::vector<ChapterEntry> &a, const std::vector<ChapterEntry> &b, int64_t frames);
-
 // Replaces the muxer's chapters, each running to the next one's start (the
 // last to `endFrame`), all `shiftUs` microseconds later (where the muxer moves
 // the pictures).  false when out of memory.
@@ -67,10 +60,5 @@ bool SetChapters(AVFormatContext *fmt, const std::vector<ChapterEntry> &chapters
 // An ASF header is written once with its markers and rewritten in place at
 // the end: only a list of the same count and name lengths fits it.
 bool SameMarkerLayout(const std::vector<ChapterEntry> &a, const std::vector<ChapterEntry> &b);
-// Copies the finished file at `path` (of the muxer `container`) into a new one with `chapters` in its
-// header, its picture and sound streams, title and languages as they are,
-// and puts it in its place.
-bool RewriteWithChapters(const std::string &path, const char *container, const std::vector<ChapterEntry> &chapters,
-                         AVRational frameBase, int64_t endFrame, int64_t shiftUs, std::string &error);
 
 } // namespace dvdc

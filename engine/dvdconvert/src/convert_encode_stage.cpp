@@ -8,10 +8,16 @@
 
 namespace dvdc {
 
-EncodeStage::EncodeStage(PassContext &pass, AVCodecContext *statsEncoder, const std::string &statsPath)
-    : pass_(pass), statsEncoder_(statsEncoder)
+EncodeStage::EncodeStage(RunControl &run, Ports ports, OutputFile &file, bool padSound)
+    : run_(run), ports_(ports), file_(&file), padSound_(padSound)
 {
-    if (statsEncoder_ && pass.request.info.encoder != DC_CODEC_H264)
+}
+
+EncodeStage::EncodeStage(RunControl &run, Ports ports, AVCodecContext *statsEncoder, const std::string &statsPath,
+                         bool codecKeepsStats)
+    : run_(run), ports_(ports), statsEncoder_(statsEncoder), codecKeepsStats_(codecKeepsStats)
+{
+    if (!codecKeepsStats_)
         stats_.open(statsPath, std::ios::binary);
 }
 
@@ -21,47 +27,51 @@ void EncodeStage::Run()
 {
     std::string error;
     bool ok = Loop(error);
-    if (statsEncoder_) {
-        FreeEncoder(statsEncoder_);   // libx264 completes its statistics file on close
-        statsEncoder_ = nullptr;
-        stats_.close();
-        if (ok && !pass_.run.Aborted() && pass_.request.info.encoder != DC_CODEC_H264 && !stats_) {
-            error = "cannot write the first pass's statistics";
-            ok = false;
-        }
-    }
+    if (statsEncoder_)
+        ok = EndStats(ok, error);
     if (!ok && !error.empty())
-        pass_.run.Fail(error);
+        run_.Fail(error);
 }
 
 bool EncodeStage::Loop(std::string &error)
 {
-    const bool sound = pass_.request.info.audioStream != 0;
     FramePtr f;
-    while (pass_.frames.Pop(f)) {
-        if (!pass_.run.WaitWhilePaused())
-            return true;
-        pass_.preview.Put(f.get());
-        if (statsEncoder_) {
-            if (!EncodeStats(f.get(), error))
+    // The two kept in step where both are there, but neither waits for the
+    // other: a sound stage held back would hold the reading back, and the
+    // pictures with it.  (Sound far ahead is the file's to drop.)
+    for (;;) {
+        const bool soundFirst = !file_ || !file_->SoundAhead();
+        auto &preferred = soundFirst ? ports_.sound : ports_.frames;
+        auto &other = soundFirst ? ports_.frames : ports_.sound;
+        const int from = BoundedQueue<FramePtr>::PopEither(preferred, other, f);
+        if (from < 0)
+            break;
+        if ((from == 0) == soundFirst) {
+            if (file_ && !file_->PushAudio(f.get(), error))
                 return false;
-        } else {
-            if (!pass_.file->EncodeVideo(f.get(), error))
-                return false;
-            if (!sound && !pass_.file->PadAudioToVideo(error))
-                return false;
+            continue;
         }
-        pass_.framesEncoded.fetch_add(1);
+        if (!run_.WaitWhilePaused())
+            return true;
+        ports_.preview.Put(f.get());
+        if (!(file_ ? EncodePicture(f.get(), error) : EncodeStats(f.get(), error)))
+            return false;
+        ports_.encoded.fetch_add(1);
     }
-    if (statsEncoder_ && !pass_.run.Aborted())
+    if (statsEncoder_ && !run_.Aborted())
         return EncodeStats(nullptr, error);
     return true;
+}
+
+bool EncodeStage::EncodePicture(AVFrame *frame, std::string &error)
+{
+    return file_->EncodeVideo(frame, error) && (!padSound_ || file_->PadAudioToVideo(error));
 }
 
 bool EncodeStage::EncodeStats(AVFrame *f, std::string &error)
 {
     if (f) {
-        f->pts = pass_.framesEncoded.load();
+        f->pts = ports_.encoded.load();
         f->pict_type = AV_PICTURE_TYPE_NONE;
     }
     int rc = avcodec_send_frame(statsEncoder_, f);
@@ -84,6 +94,19 @@ bool EncodeStage::EncodeStats(AVFrame *f, std::string &error)
         return false;
     }
     return true;
+}
+
+// libx264 completes its statistics file when its encoder is freed; the
+// others' statistics must have reached their file whole.
+bool EncodeStage::EndStats(bool ok, std::string &error)
+{
+    FreeEncoder(statsEncoder_);
+    stats_.close();
+    if (ok && !run_.Aborted() && !codecKeepsStats_ && !stats_) {
+        error = "cannot write the first pass's statistics";
+        return false;
+    }
+    return ok;
 }
 
 } // namespace dvdc

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "convert_filters.h"
 
+#include "convert_log.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/frame.h>
+#include <libavutil/samplefmt.h>
 }
 
 #include <algorithm>
@@ -91,6 +95,14 @@ std::string FilterSourceArgs(const AVFrame &f)
     return args;
 }
 
+std::string SoundSourceArgs(const AVFrame &f)
+{
+    char layout[64] = "stereo";
+    av_channel_layout_describe(&f.ch_layout, layout, sizeof layout);
+    return "time_base=1/" + std::to_string(f.sample_rate) + ":sample_rate=" + std::to_string(f.sample_rate) +
+           ":sample_fmt=" + av_get_sample_fmt_name(AVSampleFormat(f.format)) + ":channel_layout=" + layout;
+}
+
 std::string AudioChain(const EncodeSettings &s, int sampleRate)
 {
     std::string chain;
@@ -108,6 +120,44 @@ void FilterGraph::Reset()
 {
     avfilter_graph_free(&graph_);
     src_ = sink_ = nullptr;
+    sourceArgs_.clear();
+}
+
+bool FilterGraph::Follow(bool video, const std::string &sourceArgs, int64_t closeAt,
+                         const std::function<std::string()> &makeChain, const Take &take, std::string &error)
+{
+    if (Ready() && sourceArgs == sourceArgs_)
+        return true;
+    if (Ready()) {
+        Close(closeAt);
+        if (!PullAll(take, error))
+            return false;
+    }
+    if (!Init(video, sourceArgs, makeChain(), error))
+        return false;
+    sourceArgs_ = sourceArgs;
+    return true;
+}
+
+bool FilterGraph::PullAll(const Take &take, std::string &error)
+{
+    while (Ready()) {
+        FramePtr f(av_frame_alloc());
+        if (!f) {
+            error = "out of memory";
+            return false;
+        }
+        const int rc = Pull(f.get());
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            return true;
+        if (rc < 0) {
+            error = "the filters failed: " + AvError(rc);
+            return false;
+        }
+        if (!take(std::move(f)))
+            return false;
+    }
+    return true;
 }
 
 bool FilterGraph::Init(bool video, const std::string &sourceArgs, const std::string &chain, std::string &error)

@@ -3,10 +3,12 @@
 // burning-in of DVD subpictures.
 #pragma once
 
+#include "av_ptr.h"
 #include "convert_settings.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,9 @@ std::string VideoChain(const JobInfo &job, const EncodeSettings &s, const Source
 // A picture filter graph's source arguments for frames like `f`, on the
 // 90 kHz clock.
 std::string FilterSourceArgs(const AVFrame &f);
+// A sound filter graph's source arguments for frames like `f`, on a clock
+// of its sample rate.
+std::string SoundSourceArgs(const AVFrame &f);
 // The sound chain: volume, gaps filled and overlaps dropped, stereo at the
 // output rate.
 std::string AudioChain(const EncodeSettings &s, int sampleRate);
@@ -42,8 +47,19 @@ std::string AudioChain(const EncodeSettings &s, int sampleRate);
 // A configured graph with one input and one output.
 class FilterGraph {
 public:
+    using Take = std::function<bool(FramePtr frame)>;   // false stops the pulling
+
     ~FilterGraph();
     bool Init(bool video, const std::string &sourceArgs, const std::string &chain, std::string &error);
+    // Sets the graph up for frames of `sourceArgs` unless it is already.  A
+    // graph of other frames (a cell with other sound, pictures of another
+    // size) is closed at `closeAt` first and what it holds handed to `take`;
+    // the new graph, made with the chain `makeChain` gives then, goes on
+    // from there.
+    bool Follow(bool video, const std::string &sourceArgs, int64_t closeAt,
+                const std::function<std::string()> &makeChain, const Take &take, std::string &error);
+    // Hands every frame the graph has ready to `take`.
+    bool PullAll(const Take &take, std::string &error);
     bool Ready() const { return graph_ != nullptr; }
     int Push(AVFrame *frame);          // takes the frame's data; nullptr = none
     int Close(int64_t pts);            // end of input at pts
@@ -52,6 +68,7 @@ public:
     void Reset();
 
 private:
+    std::string sourceArgs_;   // what the graph was set up for
     AVFilterGraph *graph_ = nullptr;
     AVFilterContext *src_ = nullptr;
     AVFilterContext *sink_ = nullptr;

@@ -29,7 +29,17 @@ FileJob FileJobOf(const JobRequest &r, int64_t startFrame)
     job.lastChapter = r.info.lastChapter;
     job.chapterTimes = r.source.chapterTimes;
     job.startFrame = startFrame;
+    job.name = r.name;
     return job;
+}
+
+// What opens the reader of pass `index`.
+ReaderOpener OpenerFor(JobRequest &r, int index)
+{
+    if (size_t(index) < r.openers.size())
+        return r.openers[size_t(index)];
+    auto ready = std::make_shared<std::unique_ptr<TitleReader>>(std::move(r.readers[size_t(index)]));
+    return [ready](std::string &) { return std::move(*ready); };
 }
 
 // The chosen sound stream's language as the containers carry it.
@@ -70,8 +80,8 @@ std::string MakeTempDir()
 
 // ---- the job ----------------------------------------------------------------
 
-Job::Job(JobRequest request, ReportQueue &reports, std::unique_ptr<OutputFile> &file, PreviewSlot &preview)
-    : request_(std::move(request)), reports_(reports), file_(file), preview_(preview)
+Job::Job(JobRequest request, ReportQueue &reports, std::unique_ptr<OutputFile> file, PreviewSlot &preview)
+    : request_(std::move(request)), file_(std::move(file)), reports_(reports), preview_(preview)
 {
 }
 
@@ -105,12 +115,12 @@ void Job::Cancel()
     }
 }
 
-void Job::Join()
+std::unique_ptr<OutputFile> Job::Join()
 {
     if (thread_.joinable())
         thread_.join();
+    return std::move(file_);
 }
-
 void Job::Pause()
 {
     std::lock_guard<std::mutex> lock(timeMutex_);
@@ -179,16 +189,37 @@ private:
 
 } // namespace
 
-bool Job::RunPass(int index, bool firstOfTwo, bool secondOfTwo, std::string &error)
+AVCodecContext *Job::OpenEncoder(EncodePass pass, std::string &error)
 {
-    ReaderOpener open;
-    if (size_t(index) < request_.openers.size()) {
-        open = request_.openers[size_t(index)];
-    } else {
-        auto ready = std::make_shared<std::unique_ptr<TitleReader>>(std::move(request_.readers[size_t(index)]));
-        open = [ready](std::string &) { return std::move(*ready); };
+    VideoEncoderParams vp;
+    vp.encoder = request_.info.encoder;
+    vp.target = request_.target;
+    vp.kbps = request_.settings.videoKbps;
+    vp.quality = request_.settings.quality;
+    vp.pass = pass;
+    vp.statsPath = statsDir_ + "/video.log";
+    vp.globalHeader = vp.encoder != DC_CODEC_WMV;
+    AVCodecContext *enc = OpenVideoEncoder(vp, error);
+    if (!enc || pass == EncodePass::First)
+        return enc;
+    // The pass that writes: into the open file, or a file of its own.
+    if (!file_) {
+        file_ = OutputFile::Create(request_.path, vp.encoder, request_.target, enc, request_.settings.sampleRate,
+                                   request_.settings.audioKbps, error,
+                                   OutputFile::Tags{FileJobOf(request_, 0), SoundLanguage(request_)});
+        if (!file_) {
+            FreeEncoder(enc);
+            return nullptr;
+        }
+        createdFile_ = true;
     }
-    ReadFeed feed(std::move(open));
+    file_->SetVideoEncoder(enc);
+    return enc;
+}
+
+bool Job::RunPass(int index, EncodePass kind, std::string &error)
+{
+    ReadFeed feed(OpenerFor(request_, index));
     FeedRegistration registration(feedMutex_, feed_, damaged_, feed, run_.Aborted());
     {
         std::lock_guard<std::mutex> lock(timeMutex_);
@@ -203,54 +234,34 @@ bool Job::RunPass(int index, bool firstOfTwo, bool secondOfTwo, std::string &err
         request_.info.encoder = file_->Encoder();
         request_.target = file_->Target();
     }
-    const int32_t encoder = request_.info.encoder;
-
-    VideoEncoderParams vp;
-    vp.encoder = encoder;
-    vp.target = request_.target;
-    vp.kbps = request_.settings.videoKbps;
-    vp.quality = request_.settings.quality;
-    vp.pass = firstOfTwo ? EncodePass::First : secondOfTwo ? EncodePass::Second : EncodePass::Single;
-    vp.statsPath = statsDir_ + "/video.log";
-    vp.globalHeader = encoder != DC_CODEC_WMV;
-    AVCodecContext *enc = OpenVideoEncoder(vp, error);
+    AVCodecContext *enc = OpenEncoder(kind, error);
     if (!enc)
         return false;
-    AVCodecContext *statsEncoder = nullptr;
-    if (firstOfTwo) {
-        statsEncoder = enc;
-    } else if (!file_) {
-        file_ = OutputFile::Create(request_.path, encoder, request_.target, enc, request_.settings.sampleRate,
-                                   request_.settings.audioKbps, error,
-                                   OutputFile::Tags{FileJobOf(request_, 0), SoundLanguage(request_)});
-        if (!file_) {
-            FreeEncoder(enc);
-            return false;
-        }
-        createdFile_ = true;
-        file_->SetVideoEncoder(enc);
-    } else {
-        file_->SetVideoEncoder(enc);
-    }
-
+    const bool statsOnly = kind == EncodePass::First;
     FileJob fileJob = FileJobOf(request_, file_ ? file_->VideoFrames() : 0);
-    PassContext pass(request_, run_, reports_, firstOfTwo ? nullptr : file_.get(), preview_, framesEncoded_,
-                     firstOfTwo);
-    EncodeStage encoding(pass, statsEncoder, vp.statsPath);
-    ReadingStage reading(pass, feed);
+
+    PassContext pass(run_);
+    const EncodeStage::Ports out{pass.frames, pass.soundFrames, preview_, framesEncoded_};
+    std::unique_ptr<EncodeStage> encoding =
+        statsOnly ? std::make_unique<EncodeStage>(run_, out, enc, statsDir_ + "/video.log",
+                                                  request_.info.encoder == DC_CODEC_H264)
+                  : std::make_unique<EncodeStage>(run_, out, *file_, request_.info.audioStream == 0);
+    ReadingStage reading(request_, run_, reports_, feed,
+                         {pass.pictures, pass.sound, pass.subtitles, pass.pictureParams, pass.soundParams, !statsOnly});
     if (!reading.Open(error))
         return false;
-    SoundStage sound(pass);
-    PictureStage pictures(pass);
+    SoundStage sound(request_.settings, file_ ? file_->SampleRate() : request_.settings.sampleRate, run_,
+                     {pass.sound, pass.soundParams, pass.soundFrames});
+    PictureStage pictures(request_, run_, {pass.pictures, pass.pictureParams, pass.subtitles, pass.frames});
     std::thread soundThread([&] { sound.Run(); });
     std::thread pictureThread([&] { pictures.Run(); });
-    std::thread encodeThread([&] { encoding.Run(); });
+    std::thread encodeThread([&] { encoding->Run(); });
     std::string readError;
     reading.Run(readError);   // a failure of its own stops the run
     soundThread.join();
     pictureThread.join();
     encodeThread.join();
-    if (!firstOfTwo && file_) {
+    if (!statsOnly) {
         fileJob.marks = reading.Marks();
         file_->AddJob(std::move(fileJob));
     }
@@ -274,37 +285,43 @@ bool Job::ChooseSecondPass()
     return false;
 }
 
+bool Job::RunPasses(std::string &error)
+{
+    const bool twoPass = request_.info.twoPass != 0 &&
+                         std::max(request_.readers.size(), request_.openers.size()) >= 2;
+    if (!twoPass)
+        return RunPass(0, EncodePass::Single, error);
+    statsDir_ = MakeTempDir();
+    if (statsDir_.empty()) {
+        error = "cannot create a folder for the first pass's statistics";
+        return false;
+    }
+    bool ok = RunPass(0, EncodePass::First, error);
+    if (ok) {
+        reports_.PostEvent(request_.id, request_.callback, 100, 0);
+        ok = RunPass(1, ChooseSecondPass() ? EncodePass::Second : EncodePass::Single, error);
+    }
+    RemoveDir(statsDir_);
+    return ok;
+}
+
 void Job::Run()
 {
     std::string error;
-    bool ok = true;
-    const bool twoPass = request_.info.twoPass != 0 &&
-                         std::max(request_.readers.size(), request_.openers.size()) >= 2;
-    if (twoPass) {
-        statsDir_ = MakeTempDir();
-        if (statsDir_.empty()) {
-            ok = false;
-            error = "cannot create a folder for the first pass's statistics";
-        }
-    }
-    if (ok && twoPass) {
-        ok = RunPass(0, true, false, error);
-        if (ok) {
-            reports_.PostEvent(request_.id, request_.callback, 100, 0);
-            const bool second = ChooseSecondPass();
-            ok = RunPass(1, false, second, error);
-        }
-    } else if (ok) {
-        ok = RunPass(0, false, false, error);
-    }
-    RemoveDir(statsDir_);
-
+    bool ok = RunPasses(error);
     if (cancelled_) {
         finished_ = true;
         return;   // the host decides what happens to the file
     }
     if (ok && file_ && !file_->EndVideo(error))
         ok = false;
+    End(ok, std::move(error));
+}
+
+// The job's one end report.  A failed job leaves no file of its own; a file
+// that earlier jobs wrote stays playable to where they got.
+void Job::End(bool ok, std::string error)
+{
     if (!ok) {
         if (error.empty())
             error = "the conversion stopped";
@@ -315,14 +332,14 @@ void Job::Run()
             file_.reset();
         } else if (file_) {
             std::string ignored;
-            file_->EndVideo(ignored);   // what earlier jobs wrote stays playable
+            file_->EndVideo(ignored);
         }
-        finished_ = true;
-        reports_.PostEvent(request_.id, request_.callback, -1, 1, error);
-        return;
     }
     finished_ = true;
-    reports_.PostEvent(request_.id, request_.callback, 100, 1);
+    if (ok)
+        reports_.PostEvent(request_.id, request_.callback, 100, 1);
+    else
+        reports_.PostEvent(request_.id, request_.callback, -1, 1, error);
 }
 
 } // namespace dvdc

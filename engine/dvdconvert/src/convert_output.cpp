@@ -2,12 +2,13 @@
 #include "convert_output.h"
 
 #include "convert_log.h"
+#include "convert_remux.h"
+#include "convert_tags.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
-#include <libavutil/opt.h>
 #include <libavutil/samplefmt.h>
 }
 
@@ -16,8 +17,6 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
-#include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace dvdc {
@@ -26,6 +25,20 @@ namespace {
 
 // Silence is written in pieces of this many samples.
 constexpr int kSilenceChunk = 4096;
+
+// A frame of `samples` fltp stereo samples at the encoder's rate, or nullptr.
+AVFrame *NewAudioFrame(const AVCodecContext *enc, int samples)
+{
+    AVFrame *f = av_frame_alloc();
+    if (!f)
+        return nullptr;
+    f->nb_samples = samples;
+    f->format = AV_SAMPLE_FMT_FLTP;
+    f->sample_rate = enc->sample_rate;
+    if (av_channel_layout_copy(&f->ch_layout, &enc->ch_layout) < 0 || av_frame_get_buffer(f, 0) < 0)
+        av_frame_free(&f);
+    return f;
+}
 
 } // namespace
 
@@ -50,9 +63,8 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t 
         return nullptr;
     out->fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, 2, out->audio_->frame_size * 4);
     out->pkt_ = av_packet_alloc();
-    out->apkt_ = av_packet_alloc();
     int rc = avformat_alloc_output_context2(&out->fmt_, nullptr, ContainerName(encoder), path.c_str());
-    if (rc < 0 || !out->fifo_ || !out->pkt_ || !out->apkt_) {
+    if (rc < 0 || !out->fifo_ || !out->pkt_) {
         error = "cannot set up the " + std::string(ContainerName(encoder)) + " muxer";
         return nullptr;
     }
@@ -71,22 +83,6 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t 
         vs->codecpar->codec_tag = 0;
         as->codecpar->codec_tag = 0;
     }
-    // The file names itself and its sound; nothing of the machine it was
-    // made on (no folder, no user, no date) goes in.
-    const std::string title = FileTitle(path);
-    if (!title.empty())
-        av_dict_set(&out->fmt_->metadata, "title", title.c_str(), 0);
-    if (!tags.language.empty())
-        av_dict_set(&as->metadata, "language", tags.language.c_str(), 0);
-    // Chapters must be there before the header: an MP4 makes its chapter
-    // track only then, and an ASF header holds the markers.
-    out->headerChapters_ = ExpectedChapters(tags.first, out->FrameBase());
-    // The last one is given no length: an MP4's chapter track is written
-    // now, and one running past the pictures would lengthen the file.
-    if (!SetChapters(out->fmt_, out->headerChapters_, out->FrameBase(), 0)) {
-        error = "out of memory";
-        return nullptr;
-    }
     rc = avio_open(&out->fmt_->pb, path.c_str(), AVIO_FLAG_WRITE);
     if (rc < 0) {
         error = "cannot create " + path + ": " + AvError(rc);
@@ -94,18 +90,44 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string &path, int32_t 
     }
     // A failed file is removed, but never a device or pipe the path named.
     out->created_ = !existed || S_ISREG(st.st_mode);
-    AVDictionary *opts = nullptr;
-    if (mp4)
-        av_dict_set(&opts, "movflags", "+faststart", 0);
-    rc = avformat_write_header(out->fmt_, &opts);
-    av_dict_free(&opts);
-    if (rc < 0) {
-        error = "cannot write the header of " + path + ": " + AvError(rc);
+    if (!out->WriteHeader(tags, error)) {
         out->Discard();
         return nullptr;
     }
-    out->headerWritten_ = true;
     return out;
+}
+
+bool OutputFile::WriteHeader(const Tags &tags, std::string &error)
+{
+    // The file names itself and its sound; nothing of the machine it was
+    // made on (no folder, no user, no date) goes in.
+    const std::string title = FileTitle(path_);
+    if (!title.empty())
+        av_dict_set(&fmt_->metadata, "title", title.c_str(), 0);
+    if (!tags.language.empty())
+        av_dict_set(&fmt_->streams[1]->metadata, "language", tags.language.c_str(), 0);
+    AVDictionary *opts = nullptr;
+    if (encoder_ == DC_CODEC_WMV) {
+        // An ASF header holds the markers and is rewritten in place at the
+        // end: it is begun with the first job's chapters at the disc's times.
+        headerChapters_ = ExpectedChapters(tags.first, FrameBase());
+        if (!SetChapters(fmt_, headerChapters_, FrameBase(), 0)) {
+            error = "out of memory";
+            return false;
+        }
+    } else {
+        // An MP4 begun without chapters makes its chapter track at the end,
+        // from the chapters it has then, each running to the next and the
+        // last to the end of the file.
+        av_dict_set(&opts, "movflags", "+faststart", 0);
+    }
+    const int rc = avformat_write_header(fmt_, &opts);
+    av_dict_free(&opts);
+    if (rc < 0) {
+        error = "cannot write the header of " + path_ + ": " + AvError(rc);
+        return false;
+    }
+    return true;
 }
 
 OutputFile::~OutputFile()
@@ -117,12 +139,16 @@ OutputFile::~OutputFile()
     if (fifo_)
         av_audio_fifo_free(fifo_);
     av_packet_free(&pkt_);
-    av_packet_free(&apkt_);
 }
 
 int OutputFile::SampleRate() const { return audio_ ? audio_->sample_rate : 0; }
 
 AVRational OutputFile::FrameBase() const { return AVRational{target_.rateDen, target_.rateNum}; }
+
+int64_t OutputFile::SamplesToVideo() const
+{
+    return av_rescale(frames_, int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+}
 
 // The ASF muxer moves every stream later by the sound encoder's priming (its
 // first packet would start before zero); an MP4 says so in an edit list
@@ -134,11 +160,7 @@ int64_t OutputFile::ChapterShiftUs() const
     return av_rescale(audio_->initial_padding, 1000000, audio_->sample_rate);
 }
 
-void OutputFile::AddJob(FileJob job)
-{
-    std::lock_guard<std::mutex> lock(muxMutex_);
-    jobs_.push_back(std::move(job));
-}
+void OutputFile::AddJob(FileJob job) { jobs_.push_back(std::move(job)); }
 
 void OutputFile::SetVideoEncoder(AVCodecContext *enc)
 {
@@ -146,32 +168,30 @@ void OutputFile::SetVideoEncoder(AVCodecContext *enc)
     video_ = enc;
 }
 
-bool OutputFile::WritePacketLocked(AVPacket *pkt, AVCodecContext *enc, int streamIndex, std::string &error)
+bool OutputFile::Encode(AVCodecContext *enc, const AVFrame *frame, int stream, std::string &error)
 {
-    std::lock_guard<std::mutex> lock(muxMutex_);
-    AVStream *st = fmt_->streams[streamIndex];
-    av_packet_rescale_ts(pkt, enc->time_base, st->time_base);
-    pkt->stream_index = streamIndex;
-    int rc = av_interleaved_write_frame(fmt_, pkt);
-    if (rc < 0) {
-        error = "cannot write to " + path_ + ": " + AvError(rc);
+    const char *what = stream == 0 ? "video" : "audio";
+    int rc = avcodec_send_frame(enc, frame);
+    if (rc < 0 && !(frame == nullptr && rc == AVERROR_EOF)) {
+        error = std::string("the ") + what + " encoder failed: " + AvError(rc);
         return false;
     }
-    return true;
-}
-
-bool OutputFile::DrainVideo(std::string &error)
-{
+    AVStream *st = fmt_->streams[stream];
     for (;;) {
-        int rc = avcodec_receive_packet(video_, pkt_);
+        rc = avcodec_receive_packet(enc, pkt_);
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             return true;
         if (rc < 0) {
-            error = "the video encoder failed: " + AvError(rc);
+            error = std::string("the ") + what + " encoder failed: " + AvError(rc);
             return false;
         }
-        if (!WritePacketLocked(pkt_, video_, 0, error))
+        av_packet_rescale_ts(pkt_, enc->time_base, st->time_base);
+        pkt_->stream_index = stream;
+        rc = av_interleaved_write_frame(fmt_, pkt_);
+        if (rc < 0) {
+            error = "cannot write to " + path_ + ": " + AvError(rc);
             return false;
+        }
     }
 }
 
@@ -180,36 +200,12 @@ bool OutputFile::EncodeVideo(AVFrame *frame, std::string &error)
     frame->pts = frames_++;
     frame->pict_type = AV_PICTURE_TYPE_NONE;
     frame->interlaced_frame = 0;
-    int rc = avcodec_send_frame(video_, frame);
-    if (rc < 0) {
-        error = "the video encoder failed: " + AvError(rc);
-        return false;
-    }
-    return DrainVideo(error);
-}
-
-bool OutputFile::SendAudioFrameLocked(AVFrame *frame, std::string &error)
-{
-    int rc = avcodec_send_frame(audio_, frame);
-    if (rc < 0) {
-        error = "the audio encoder failed: " + AvError(rc);
-        return false;
-    }
-    for (;;) {
-        rc = avcodec_receive_packet(audio_, apkt_);
-        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-            return true;
-        if (rc < 0) {
-            error = "the audio encoder failed: " + AvError(rc);
-            return false;
-        }
-        if (!WritePacketLocked(apkt_, audio_, 1, error))
-            return false;
-    }
+    // Sound waiting for these pictures follows them into the file.
+    return Encode(video_, frame, 0, error) && EncodeAudio(false, error);
 }
 
 // Puts the owed silence into the fifo as far as the cap leaves room.
-bool OutputFile::PayOwedSilenceLocked(std::string &error)
+bool OutputFile::PayOwedSilence(std::string &error)
 {
     const int64_t cap = int64_t(kMaxAudioAheadSeconds) * audio_->sample_rate;
     static const float zeros[kSilenceChunk] = {};
@@ -231,30 +227,24 @@ bool OutputFile::PayOwedSilenceLocked(std::string &error)
 // Encodes whole frames from the fifo.  While a job runs the sound is not
 // encoded past the pictures already encoded, so a stop at any moment can
 // still cut it to the picture.
-bool OutputFile::EncodeAudioLocked(bool jobEnded, std::string &error)
+bool OutputFile::EncodeAudio(bool jobEnded, std::string &error)
 {
     const int frameSize = audio_->frame_size;
-    const int64_t videoSamples =
-        av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    const int64_t videoSamples = SamplesToVideo();
     for (;;) {
-        if (!PayOwedSilenceLocked(error))
+        if (!PayOwedSilence(error))
             return false;
         if (av_audio_fifo_size(fifo_) < frameSize || (!jobEnded && audioEncoded_ + frameSize > videoSamples))
             return true;
-        AVFrame *f = av_frame_alloc();
-        f->nb_samples = frameSize;
-        f->format = AV_SAMPLE_FMT_FLTP;
-        f->sample_rate = audio_->sample_rate;
-        av_channel_layout_copy(&f->ch_layout, &audio_->ch_layout);
-        if (av_frame_get_buffer(f, 0) < 0) {
-            av_frame_free(&f);
+        AVFrame *f = NewAudioFrame(audio_, frameSize);
+        if (!f) {
             error = "out of memory";
             return false;
         }
         av_audio_fifo_read(fifo_, reinterpret_cast<void **>(f->extended_data), frameSize);
         f->pts = audioEncoded_;
         audioEncoded_ += frameSize;
-        bool ok = SendAudioFrameLocked(f, error);
+        const bool ok = Encode(audio_, f, 1, error);
         av_frame_free(&f);
         if (!ok)
             return false;
@@ -268,9 +258,8 @@ bool OutputFile::EncodeAudioLocked(bool jobEnded, std::string &error)
 // file then has a silent stretch where the sound was too far ahead.
 bool OutputFile::PushAudio(const AVFrame *frame, std::string &error)
 {
-    std::lock_guard<std::mutex> lock(audioMutex_);
     // Pictures encoded since the last call make room first.
-    if (!EncodeAudioLocked(false, error))
+    if (!EncodeAudio(false, error))
         return false;
     const int64_t cap = int64_t(kMaxAudioAheadSeconds) * audio_->sample_rate;
     const int n = frame->nb_samples;
@@ -282,43 +271,37 @@ bool OutputFile::PushAudio(const AVFrame *frame, std::string &error)
     if (fit < n) {
         if (!droppingAudio_)
             Log(1, "%s: the sound is %d s ahead of the pictures; dropping sound, silence in its place",
-                       path_.c_str(), kMaxAudioAheadSeconds);
+                path_.c_str(), kMaxAudioAheadSeconds);
         droppingAudio_ = true;
         audioOwed_ += n - fit;
     }
     audioQueued_ += n;
-    return EncodeAudioLocked(false, error);
+    return EncodeAudio(false, error);
 }
+
+bool OutputFile::SoundAhead() const { return audioQueued_ - SamplesToVideo() > audio_->sample_rate; }
 
 bool OutputFile::PadAudioToVideo(std::string &error)
 {
-    std::lock_guard<std::mutex> lock(audioMutex_);
-    const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
+    const int64_t target = SamplesToVideo();
     if (audioQueued_ >= target)
         return true;
     // Owed rather than written: the fifo takes it as it is encoded.
     audioOwed_ += target - audioQueued_;
     audioQueued_ = target;
-    return EncodeAudioLocked(false, error);
+    return EncodeAudio(false, error);
 }
 
 bool OutputFile::EndVideo(std::string &error)
 {
     if (video_) {
-        int rc = avcodec_send_frame(video_, nullptr);
-        if (rc < 0 && rc != AVERROR_EOF) {
-            error = "the video encoder failed: " + AvError(rc);
-            return false;
-        }
-        if (!DrainVideo(error))
+        if (!Encode(video_, nullptr, 0, error))
             return false;
         FreeEncoder(video_);
     }
     if (!PadAudioToVideo(error))
         return false;
-    std::lock_guard<std::mutex> lock(audioMutex_);
-    const int64_t target = av_rescale(frames_.load(), int64_t(audio_->sample_rate) * target_.rateDen, target_.rateNum);
-    int64_t excess = audioQueued_ - target;
+    int64_t excess = audioQueued_ - SamplesToVideo();
     if (excess > 0) {
         // The owed silence is the newest: it goes first.
         const int64_t owed = std::min(excess, audioOwed_);
@@ -336,101 +319,95 @@ bool OutputFile::EndVideo(std::string &error)
         av_audio_fifo_write(fifo_, planes, keep);
         audioQueued_ -= have - keep;
     }
-    return EncodeAudioLocked(true, error);
+    return EncodeAudio(true, error);
+}
+
+// The sound left in the fifo, padded to a whole frame where the encoder
+// needs one, then the encoder's own rest.
+bool OutputFile::EncodeAudioRest(std::string &error)
+{
+    const int rest = av_audio_fifo_size(fifo_);
+    if (rest > 0) {
+        const bool small = audio_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
+        AVFrame *f = NewAudioFrame(audio_, small ? rest : audio_->frame_size);
+        if (!f) {
+            error = "out of memory";
+            return false;
+        }
+        av_samples_set_silence(f->extended_data, 0, f->nb_samples, 2, AV_SAMPLE_FMT_FLTP);
+        av_audio_fifo_read(fifo_, reinterpret_cast<void **>(f->extended_data), rest);
+        f->pts = audioEncoded_;
+        audioEncoded_ += f->nb_samples;
+        const bool ok = Encode(audio_, f, 1, error);
+        av_frame_free(&f);
+        if (!ok)
+            return false;
+    }
+    return Encode(audio_, nullptr, 1, error);
+}
+
+// The file's chapters as the jobs turned out.  An MP4 takes them all now;
+// an ASF header, rewritten in place, only a list of the layout it was begun
+// with: any other list is put in by a copy once the file is closed.
+void OutputFile::PutChapters()
+{
+    std::vector<ChapterEntry> chapters = FileChapters(jobs_, FileTitle(path_), FrameBase(), frames_);
+    const std::vector<ChapterEntry> *now = &chapters;
+    if (encoder_ == DC_CODEC_WMV && !SameMarkerLayout(headerChapters_, chapters)) {
+        now = &headerChapters_;
+        copyChapters_ = std::move(chapters);
+    }
+    if (!SetChapters(fmt_, *now, FrameBase(), frames_, ChapterShiftUs())) {
+        // The file still plays; only its chapters are lost.
+        Log(1, "%s: out of memory for its chapters", path_.c_str());
+        SetChapters(fmt_, {}, FrameBase(), frames_);
+        copyChapters_.clear();
+    }
+}
+
+bool OutputFile::CloseMuxer(std::string &error)
+{
+    int rc = av_write_trailer(fmt_);
+    const int closed = avio_closep(&fmt_->pb);
+    if (rc >= 0)
+        rc = closed;
+    if (rc < 0) {
+        error = "cannot finish " + path_ + ": " + AvError(rc);
+        return false;
+    }
+    avformat_free_context(fmt_);
+    fmt_ = nullptr;
+    return true;
 }
 
 bool OutputFile::Finish(std::string &error)
 {
     if (!fmt_)
         return true;
-    bool ok = EndVideo(error);
-    if (ok) {
-        std::lock_guard<std::mutex> lock(audioMutex_);
-        const int rest = av_audio_fifo_size(fifo_);
-        if (rest > 0) {
-            const bool small = audio_->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
-            AVFrame *f = av_frame_alloc();
-            f->nb_samples = small ? rest : audio_->frame_size;
-            f->format = AV_SAMPLE_FMT_FLTP;
-            f->sample_rate = audio_->sample_rate;
-            av_channel_layout_copy(&f->ch_layout, &audio_->ch_layout);
-            ok = av_frame_get_buffer(f, 0) >= 0;
-            if (ok) {
-                av_samples_set_silence(f->extended_data, 0, f->nb_samples, 2, AV_SAMPLE_FMT_FLTP);
-                av_audio_fifo_read(fifo_, reinterpret_cast<void **>(f->extended_data), rest);
-                f->pts = audioEncoded_;
-                audioEncoded_ += f->nb_samples;
-                ok = SendAudioFrameLocked(f, error);
-            } else {
-                error = "out of memory";
-            }
-            av_frame_free(&f);
-        }
-        if (ok)
-            ok = SendAudioFrameLocked(nullptr, error);
-    }
-    bool rewrite = false;
-    int64_t shift = 0;
-    std::vector<ChapterEntry> chapters;
-    if (ok) {
-        std::lock_guard<std::mutex> lock(muxMutex_);
-        chapters = FileChapters(jobs_, FileTitle(path_), FrameBase(), frames_.load());
-        // The chapters the header was written with must stay: an ASF header
-        // is rewritten in place, so only markers of the same layout fit it;
-        // an MP4's chapter track was written with the header.  A file whose
-        // chapters turned out otherwise is copied with them afterwards.
-        const std::vector<ChapterEntry> *keep = &chapters;
-        if (encoder_ == DC_CODEC_WMV) {
-            rewrite = !SameMarkerLayout(headerChapters_, chapters);
-            if (rewrite)
-                keep = &headerChapters_;
-        } else {
-            rewrite = !SameChapters(headerChapters_, chapters, 1);
-            keep = &headerChapters_;
-        }
-        shift = ChapterShiftUs();
-        if (!SetChapters(fmt_, *keep, FrameBase(), frames_.load(), shift)) {
-            error = "out of memory";
-            ok = false;
-        }
-    }
-    if (ok) {
-        std::lock_guard<std::mutex> lock(muxMutex_);
-        int rc = av_write_trailer(fmt_);
-        if (rc < 0) {
-            error = "cannot finish " + path_ + ": " + AvError(rc);
-            ok = false;
-        }
-    }
-    if (ok) {
-        std::lock_guard<std::mutex> lock(muxMutex_);
-        int rc = avio_closep(&fmt_->pb);
-        if (rc < 0) {
-            error = "cannot finish " + path_ + ": " + AvError(rc);
-            ok = false;
-        }
-        avformat_free_context(fmt_);
-        fmt_ = nullptr;
-    }
-    if (!ok) {
+    if (!EndVideo(error) || !EncodeAudioRest(error)) {
         Discard();
         return false;
     }
-    if (rewrite) {
-        std::string why;
-        const auto began = std::chrono::steady_clock::now();
-        if (RewriteWithChapters(path_, ContainerName(encoder_), chapters, FrameBase(), frames_.load(), shift, why))
-            Log(3, "%zu chapters put into %s in %.2f s", chapters.size(), path_.c_str(),
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
-        else
-            Log(1, "%s; the file keeps the chapters it was begun with", why.c_str());   // it still plays
+    PutChapters();
+    if (!CloseMuxer(error)) {
+        Discard();
+        return false;
     }
+    if (copyChapters_.empty())
+        return true;
+    std::string why;
+    const auto began = std::chrono::steady_clock::now();
+    if (RewriteWithChapters(path_, ContainerName(encoder_), copyChapters_, FrameBase(), frames_, ChapterShiftUs(),
+                            why))
+        Log(3, "%zu chapters put into %s in %.2f s", copyChapters_.size(), path_.c_str(),
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    else
+        Log(1, "%s; the file keeps the chapters it was begun with", why.c_str());   // it still plays
     return true;
 }
 
 void OutputFile::Discard()
 {
-    std::lock_guard<std::mutex> lock(muxMutex_);
     if (!fmt_)
         return;
     if (fmt_->pb)

@@ -3,15 +3,17 @@
 // encoded, and the video encoder of the job that is writing to it.  A file
 // outlives its job when later jobs append to it (new-file flag 0); its
 // timeline then runs on from where the previous job ended.
+//
+// A file has one owner at a time and no lock: the session between jobs, the
+// job's thread before and after a pass, the encoding stage during one (see
+// convert_pass.h), the finisher at the end (convert_finisher.h).
 #pragma once
 
 #include "convert_chapters.h"
 #include "convert_encoders.h"
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -58,11 +60,13 @@ public:
     // Encodes one picture at the next frame time of the file.  false with
     // `error` on a write or encoder failure.
     bool EncodeVideo(AVFrame *frame, std::string &error);
-    int64_t VideoFrames() const { return frames_.load(); }
+    int64_t VideoFrames() const { return frames_; }
 
     // Audio at the file's rate, fltp stereo; the caller's timeline position
-    // is implied: samples follow each other.  Thread-safe.
+    // is implied: samples follow each other.
     bool PushAudio(const AVFrame *frame, std::string &error);
+    // More than a second of sound waits for pictures not yet encoded.
+    bool SoundAhead() const;
     // Silence up to the current video time (used when a job has no sound).
     bool PadAudioToVideo(std::string &error);
 
@@ -74,8 +78,10 @@ public:
     // VideoFrames() the job began at.
     void AddJob(FileJob job);
 
-    // Writes the rest, the chapters and the index: the file plays.  false
-    // with `error`.
+    // Writes the rest, the chapters and the index: the file plays.  May
+    // copy the whole file once more (see PutChapters): it belongs on a
+    // thread that nobody waits on.  false with `error`; the file is then
+    // removed.
     bool Finish(std::string &error);
     // Closes and deletes the file.
     void Discard();
@@ -83,11 +89,17 @@ public:
 
 private:
     OutputFile() = default;
-    bool DrainVideo(std::string &error);
-    bool EncodeAudioLocked(bool flushAll, std::string &error);
-    bool PayOwedSilenceLocked(std::string &error);
-    bool SendAudioFrameLocked(AVFrame *frame, std::string &error);
-    bool WritePacketLocked(AVPacket *pkt, AVCodecContext *enc, int streamIndex, std::string &error);
+    bool WriteHeader(const Tags &tags, std::string &error);
+    // Sends `frame` (nullptr: the end) to `enc` and writes every packet it
+    // gives to stream `stream`.
+    bool Encode(AVCodecContext *enc, const AVFrame *frame, int stream, std::string &error);
+    bool EncodeAudio(bool jobEnded, std::string &error);
+    bool PayOwedSilence(std::string &error);
+    bool EncodeAudioRest(std::string &error);
+    bool CloseMuxer(std::string &error);
+    void PutChapters();
+    // The sound samples that play as long as the pictures encoded so far.
+    int64_t SamplesToVideo() const;
     AVRational FrameBase() const;
     int64_t ChapterShiftUs() const;
 
@@ -98,22 +110,19 @@ private:
     AVCodecContext *video_ = nullptr;
     AVCodecContext *audio_ = nullptr;
     AVAudioFifo *fifo_ = nullptr;
-    AVPacket *pkt_ = nullptr;     // video side
-    AVPacket *apkt_ = nullptr;    // audio side
-    std::atomic<int64_t> frames_{0};   // video frames in the file
+    AVPacket *pkt_ = nullptr;
+    int64_t frames_ = 0;          // video frames in the file
     int64_t audioQueued_ = 0;     // samples handed to the fifo since the start
     int64_t audioEncoded_ = 0;    // samples given to the encoder
     // Silence that belongs after the fifo's sound and before any sound still
     // to come: dropped sound, padding.  Counted in audioQueued_.
     int64_t audioOwed_ = 0;
     bool droppingAudio_ = false;  // within a stretch of dropped sound (logged once)
-    bool headerWritten_ = false;
     bool created_ = false;        // the file exists on disk because of us
-    std::vector<FileJob> jobs_;   // under muxMutex_
-    std::vector<ChapterEntry> headerChapters_;   // what the header was written with
-
-    mutable std::mutex audioMutex_;   // fifo and audio encoder
-    mutable std::mutex muxMutex_;     // the muxer
+    std::vector<FileJob> jobs_;
+    std::vector<ChapterEntry> headerChapters_;   // what an ASF header was written with
+    // Chapters that the header could not take: put in by a copy after the end.
+    std::vector<ChapterEntry> copyChapters_;
 };
 
 } // namespace dvdc

@@ -1,21 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the stages of one conversion pass share: the job's request, its run
-// control, and the bounded queues that join the stages.
+// One conversion pass: four stages, each on its own thread with its own
+// codec and filter state, joined by bounded queues.
 //
 //   reading   (the job's thread)  the title's bytes → demuxer → continuous
 //             times → picture packets, sound packets; subpictures decoded
 //   sound     (a thread)          sound packets → decoded, moved, volume,
-//             resampled → the output file's sound buffer
+//             resampled → sound frames at the file's rate
 //   pictures  (a thread)          picture packets → decoded, subpictures
 //             blended, filtered → frames
-//   encoding  (a thread)          frames → the video encoder → the file, or
-//             the first pass's statistics
+//   encoding  (a thread)          frames and sound frames → the encoders →
+//             the output file, which it alone writes during the pass; or, in
+//             the first of two passes, the video encoder's statistics
 //
-// Every stage owns its own codec and filter state; what crosses between them
-// goes through the queues, whose locks order the hand-over.  Each queue holds
-// a bounded number of items, so memory stays flat whatever the title does.
+// What crosses between stages goes through the queues, whose lock (the run
+// control's) orders the hand-over.  Each queue holds a bounded number of
+// items, so memory stays flat whatever the title does.
 #pragma once
 
+#include "av_ptr.h"
 #include "convert_chapters.h"
 #include "convert_feed.h"
 #include "convert_queue.h"
@@ -34,9 +36,6 @@ extern "C" {
 
 namespace dvdc {
 
-class OutputFile;
-class PreviewSlot;
-
 struct JobRequest {
     uint64_t id = 0;
     JobInfo info;
@@ -44,21 +43,13 @@ struct JobRequest {
     SourceInfo source;
     VideoTarget target;
     std::string path;
+    std::string name;   // the job's own file's name, as the host gave it ("" none)
     ConvertCallback callback = nullptr;
     // One reader per pass: opened on the job's own threads by `openers`
     // (opening reads the disc), or already open in `readers`.
     std::vector<ReaderOpener> openers;
     std::vector<std::unique_ptr<TitleReader>> readers;
 };
-
-struct PacketDeleter {
-    void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 
 // A packet on the picture queue that carries no data: the pictures are
 // missing from the title up to its time while the sound goes on, so the last
@@ -92,28 +83,23 @@ struct StreamParams {
 constexpr size_t kPictureQueue = 48;   // compressed pictures between reading and decoding
 constexpr size_t kSoundQueue = 256;    // sound packets (about 2 KB each) between reading and sound
 constexpr size_t kFrameQueue = 6;      // filtered pictures between decoding and encoding
+constexpr size_t kSoundFrameQueue = 64;   // resampled sound (about 1/40 s each) between sound and encoding
 
+// What a pass's stages share, owned by the job for the pass.  Each stage is
+// handed only the parts it uses.
 struct PassContext {
-    PassContext(const JobRequest &r, RunControl &rc, ReportQueue &rq, OutputFile *f, PreviewSlot &p,
-                std::atomic<int64_t> &encoded, bool first)
-        : request(r), run(rc), reports(rq), file(f), preview(p), framesEncoded(encoded), firstOfTwo(first),
-          pictures(rc, kPictureQueue), sound(rc, kSoundQueue), frames(rc, kFrameQueue)
+    explicit PassContext(RunControl &run)
+        : pictures(run, kPictureQueue), sound(run, kSoundQueue), frames(run, kFrameQueue),
+          soundFrames(run, kSoundFrameQueue)
     {
     }
 
-    const JobRequest &request;
-    RunControl &run;
-    ReportQueue &reports;
-    OutputFile *file;            // nullptr in a first pass (statistics only: no file, no sound)
-    PreviewSlot &preview;
-    std::atomic<int64_t> &framesEncoded;
-    const bool firstOfTwo;
-
-    BoundedQueue<PacketPtr> pictures;
-    BoundedQueue<PacketPtr> sound;
-    BoundedQueue<FramePtr> frames;
-    SubtitleTrack subtitles;     // written by reading, read by pictures
-    StreamParams pictureParams;  // see StreamParams
+    BoundedQueue<PacketPtr> pictures;   // reading → pictures
+    BoundedQueue<PacketPtr> sound;      // reading → sound
+    BoundedQueue<FramePtr> frames;      // pictures → encoding
+    BoundedQueue<FramePtr> soundFrames; // sound → encoding
+    SubtitleTrack subtitles;            // reading → pictures (its own lock)
+    StreamParams pictureParams;         // see StreamParams
     StreamParams soundParams;
 };
 

@@ -4,16 +4,14 @@
 #include "convert_encoders.h"
 #include "convert_log.h"
 
-
-
 namespace dvdc {
 
-PictureStage::PictureStage(PassContext &pass)
-    : pass_(pass), frame_(av_frame_alloc()), last_(av_frame_alloc())
+PictureStage::PictureStage(const JobRequest &request, RunControl &run, Ports ports)
+    : request_(request), run_(run), ports_(ports), frame_(av_frame_alloc()), last_(av_frame_alloc())
 {
-    if (pass.request.info.deinterlace)
+    if (request.info.deinterlace)
         fields_ = std::make_unique<FieldFilter>();
-    const auto &v = pass.request.source.video;
+    const auto &v = request.source.video;
     const AVRational rate{v.frameRateNum > 0 ? v.frameRateNum : 30000, v.frameRateDen > 0 ? v.frameRateDen : 1001};
     frameTicks_ = av_rescale(90000, rate.den, rate.num);
 }
@@ -24,8 +22,8 @@ void PictureStage::Run()
 {
     std::string error;
     if (!Loop(error) && !error.empty())
-        pass_.run.Fail(error);
-    pass_.frames.Close();
+        run_.Fail(error);
+    ports_.frames.Close();
 }
 
 bool PictureStage::Loop(std::string &error)
@@ -35,8 +33,8 @@ bool PictureStage::Loop(std::string &error)
         return false;
     }
     PacketPtr pkt;
-    while (pass_.pictures.Pop(pkt)) {
-        if (!pass_.run.WaitWhilePaused())
+    while (ports_.packets.Pop(pkt)) {
+        if (!run_.WaitWhilePaused())
             return true;
         if (IsHoldPicture(*pkt)) {
             if (!Hold(pkt->pts, error))
@@ -51,7 +49,7 @@ bool PictureStage::Loop(std::string &error)
         if (!Receive(error))
             return false;
     }
-    if (pass_.run.Aborted() || !decoder_)
+    if (run_.Aborted() || !decoder_)
         return true;
     avcodec_send_packet(decoder_, nullptr);
     if (!Receive(error))
@@ -60,11 +58,10 @@ bool PictureStage::Loop(std::string &error)
     const int64_t end = lastPts_ == AV_NOPTS_VALUE ? 0 : lastPts_ + frameTicks_;
     if (fields_ && (!fields_->Finish(end, error) || !DeliverFields(error)))
         return false;
-    if (graph_.Ready()) {
-        graph_.Close(end);
-        return PullFiltered(error);
-    }
-    return true;
+    if (!graph_.Ready())
+        return true;
+    graph_.Close(end);
+    return graph_.PullAll(Take(), error);
 }
 
 bool PictureStage::OpenDecoder(std::string &error)
@@ -75,7 +72,7 @@ bool PictureStage::OpenDecoder(std::string &error)
     // inter blocks, an IDCT rounding refinement below one level of the
     // decoded picture, which the re-encoding at a fraction of the disc's bit
     // rate cannot keep anyway; it saves a share of the decoding time.
-    decoder_ = pass_.pictureParams.OpenDecoder("picture", PictureDecoderThreads(pass_.request.info.encoder),
+    decoder_ = ports_.params.OpenDecoder("picture", PictureDecoderThreads(request_.info.encoder),
                                                AV_CODEC_FLAG2_FAST, error);
     return decoder_ != nullptr;
 }
@@ -146,50 +143,29 @@ bool PictureStage::DeliverFields(std::string &error)
 bool PictureStage::Deliver(AVFrame *f, std::string &error)
 {
     const int64_t pts = f->pts;
-    const JobRequest &request = pass_.request;
-    const auto &subs = pass_.subtitles.At(pts);
+    const auto &subs = ports_.subtitles.At(pts);
     if (!subs.empty() && av_frame_make_writable(f) >= 0 && f->format == AV_PIX_FMT_YUV420P)
         for (const Subpicture &sp : subs)
-            BlendSubpicture(f, sp, request.settings.subtitleX, request.settings.subtitleY);
-    const std::string format = FilterSourceArgs(*f);
-    if (graphFormat_ != format) {
-        if (graph_.Ready()) {
-            graph_.Close(pts);
-            if (!PullFiltered(error))
-                return false;
-        }
-        SourceInfo source = request.source;
+            BlendSubpicture(f, sp, request_.settings.subtitleX, request_.settings.subtitleY);
+    // Pictures of another size start a chain of their own.
+    const auto chain = [&] {
+        SourceInfo source = request_.source;
         source.video.width = f->width;
         source.video.height = f->height;
-        if (!graph_.Init(true, format, VideoChain(request.info, request.settings, source, request.target), error))
-            return false;
-        graphFormat_ = format;
-    }
+        return VideoChain(request_.info, request_.settings, source, request_.target);
+    };
+    if (!graph_.Follow(true, FilterSourceArgs(*f), pts, chain, Take(), error))
+        return false;
     if (graph_.Push(f) < 0) {
         error = "the picture filters failed";
         return false;
     }
-    return PullFiltered(error);
+    return graph_.PullAll(Take(), error);
 }
 
-bool PictureStage::PullFiltered(std::string &error)
+FilterGraph::Take PictureStage::Take()
 {
-    for (;;) {
-        FramePtr f(av_frame_alloc());
-        if (!f) {
-            error = "out of memory";
-            return false;
-        }
-        int rc = graph_.Pull(f.get());
-        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-            return true;
-        if (rc < 0) {
-            error = "the picture filters failed: " + AvError(rc);
-            return false;
-        }
-        if (!pass_.frames.Push(std::move(f)))
-            return false;
-    }
+    return [this](FramePtr f) { return ports_.frames.Push(std::move(f)); };
 }
 
 } // namespace dvdc

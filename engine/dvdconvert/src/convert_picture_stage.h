@@ -16,7 +16,14 @@ namespace dvdc {
 
 class PictureStage {
 public:
-    explicit PictureStage(PassContext &pass);
+    struct Ports {
+        BoundedQueue<PacketPtr> &packets;   // from the reading
+        const StreamParams &params;         // handed over with the first packet
+        SubtitleTrack &subtitles;           // decoded by the reading
+        BoundedQueue<FramePtr> &frames;     // to the encoding; closed when the stage ends
+    };
+
+    PictureStage(const JobRequest &request, RunControl &run, Ports ports);
     ~PictureStage();
     PictureStage(const PictureStage &) = delete;
     PictureStage &operator=(const PictureStage &) = delete;
@@ -34,13 +41,14 @@ private:
     bool HandleFrame(AVFrame *frame, bool repeat, std::string &error);
     bool DeliverFields(std::string &error);
     bool Deliver(AVFrame *frame, std::string &error);
-    bool PullFiltered(std::string &error);
+    FilterGraph::Take Take();
 
-    PassContext &pass_;
+    const JobRequest &request_;
+    RunControl &run_;
+    Ports ports_;
     AVCodecContext *decoder_ = nullptr;
     std::unique_ptr<FieldFilter> fields_;   // "DeInterlace" on
     FilterGraph graph_;
-    std::string graphFormat_;
     int64_t frameTicks_;                 // one source frame, 90 kHz
     int64_t lastPts_ = AV_NOPTS_VALUE;   // of the last picture given to the chain
     FramePtr frame_;                     // being received

@@ -63,12 +63,12 @@ public:
     std::condition_variable &Changed() { return changed_; }
 
 private:
-    std::mutex mutex_;
+    std::mutex mutex_;                   // the queues' items; waits on changed_
     std::condition_variable changed_;
-    std::atomic<bool> aborted_{false};
-    std::atomic<bool> paused_{false};
+    std::atomic<bool> aborted_{false};   // written under mutex_, so waits see it
+    std::atomic<bool> paused_{false};    // likewise
     mutable std::mutex errorMutex_;
-    std::string error_;
+    std::string error_;                  // under errorMutex_
 };
 
 // A queue of at most `capacity` items.  Push blocks while full, Pop while
@@ -102,6 +102,31 @@ public:
         return true;
     }
 
+    // Pops from `first` while it has items, else from `second`; waits while
+    // both are empty and either is open.  The queue popped (0 or 1), or -1
+    // once both have ended or the run is aborted.  Both queues must belong
+    // to one run control: its lock guards them both.
+    static int PopEither(BoundedQueue &first, BoundedQueue &second, T &item)
+    {
+        RunControl &run = first.run_;
+        std::unique_lock<std::mutex> lock(run.Mutex());
+        run.Changed().wait(lock, [&] {
+            return !first.items_.empty() || !second.items_.empty() || (first.closed_ && second.closed_) ||
+                   run.Aborted();
+        });
+        if (run.Aborted())
+            return -1;
+        for (BoundedQueue *q : {&first, &second}) {
+            if (q->items_.empty())
+                continue;
+            item = std::move(q->items_.front());
+            q->items_.pop_front();
+            run.Changed().notify_all();
+            return q == &first ? 0 : 1;
+        }
+        return -1;
+    }
+
     void Close()
     {
         std::lock_guard<std::mutex> lock(run_.Mutex());
@@ -112,8 +137,8 @@ public:
 private:
     RunControl &run_;
     size_t capacity_;
-    std::deque<T> items_;
-    bool closed_ = false;
+    std::deque<T> items_;   // under run_.Mutex()
+    bool closed_ = false;   // under run_.Mutex()
 };
 
 } // namespace dvdc

@@ -11,7 +11,11 @@ extern "C" {
 
 namespace dvdc {
 
-ReadingStage::ReadingStage(PassContext &pass, ReadFeed &feed) : pass_(pass), feed_(feed) {}
+ReadingStage::ReadingStage(const JobRequest &request, RunControl &run, ReportQueue &reports, ReadFeed &feed,
+                           Ports ports)
+    : request_(request), run_(run), reports_(reports), feed_(feed), ports_(ports)
+{
+}
 
 ReadingStage::~ReadingStage()
 {
@@ -24,7 +28,7 @@ ReadingStage::~ReadingStage()
 int ReadingStage::ReadPacket(void *opaque, uint8_t *buf, int size)
 {
     auto *self = static_cast<ReadingStage *>(opaque);
-    if (!self->pass_.run.WaitWhilePaused())
+    if (!self->run_.WaitWhilePaused())
         return AVERROR_EXIT;
     // While the disc is being skipped over, the gauge follows the reading.
     const int n = self->feed_.Read(buf, size, [self] { self->ReportProgress(); });
@@ -60,7 +64,7 @@ bool ReadingStage::Open(std::string &error)
 
 void ReadingStage::MapStreams()
 {
-    const JobInfo &info = pass_.request.info;
+    const JobInfo &info = request_.info;
     for (unsigned i = 0; i < demux_->nb_streams; ++i) {
         const AVStream *st = demux_->streams[i];
         if (videoStream_ < 0 && st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
@@ -78,12 +82,16 @@ void ReadingStage::OnTimeline(AVPacket *pkt)
     // Clock restarts between cells: the reader knows the running offset.  A
     // packet the parser joined has no position of its own; it follows the
     // stream's packet before it, not whatever another stream read since
-    // (sound of the next cell, say, whose clock has restarted).
+    // (sound of the next cell, say, whose clock has restarted); a stream's
+    // first, the packet read before it.
     int64_t pos = pkt->pos;
     if (pos >= 0)
         streamPos_[pkt->stream_index] = pos;
     else if (auto it = streamPos_.find(pkt->stream_index); it != streamPos_.end())
         pos = it->second;
+    else
+        pos = lastTimedPos_;
+    lastTimedPos_ = pos;
     const int64_t offset = feed_.TimestampOffsetAt(pos);
     if (pkt->pts != AV_NOPTS_VALUE)
         pkt->pts += offset;
@@ -102,7 +110,7 @@ bool ReadingStage::Run(std::string &error)
     bool ok = pkt != nullptr;
     if (!ok)
         error = "out of memory";
-    while (ok && !pass_.run.Aborted()) {
+    while (ok && !run_.Aborted()) {
         int rc = av_read_frame(demux_, pkt.get());
         if (rc == AVERROR_EOF || rc == AVERROR_EXIT)
             break;
@@ -130,7 +138,7 @@ bool ReadingStage::Run(std::string &error)
             break;
         ReportProgress();
     }
-    const bool stopped = pass_.run.Aborted();
+    const bool stopped = run_.Aborted();
     if (ok && !stopped && !feed_.Error().empty()) {
         error = feed_.Error();
         ok = false;
@@ -147,11 +155,11 @@ bool ReadingStage::Run(std::string &error)
         ReleasePictures(true);
     }
     if (!ok && !error.empty())
-        pass_.run.Fail(error);
+        run_.Fail(error);
     held_.clear();
     early_.clear();
-    pass_.pictures.Close();
-    pass_.sound.Close();
+    ports_.pictures.Close();
+    ports_.sound.Close();
     return ok;
 }
 
@@ -189,8 +197,8 @@ bool ReadingStage::Forward(PacketPtr pkt, bool &ok, std::string &error)
             videoEnd_ = end;
     }
     if (index == videoStream_) {
-        if (!pass_.pictureParams.params &&
-            !pass_.pictureParams.CopyFrom(demux_->streams[index]->codecpar, demux_->streams[index]->time_base)) {
+        if (!ports_.pictureParams.params &&
+            !ports_.pictureParams.CopyFrom(demux_->streams[index]->codecpar, demux_->streams[index]->time_base)) {
             error = "out of memory";
             ok = false;
             return false;
@@ -214,19 +222,19 @@ bool ReadingStage::Forward(PacketPtr pkt, bool &ok, std::string &error)
 bool ReadingStage::HandOn(PacketPtr pkt)
 {
     if (pkt->stream_index == subStream_) {
-        subpictures_.Decode(*pkt, *demux_->streams[subStream_], pass_.request.source.palette, pass_.subtitles);
+        subpictures_.Decode(*pkt, *demux_->streams[subStream_], request_.source.palette, ports_.subtitles);
         return true;
     }
-    if (pkt->stream_index != audioStream_ || pass_.firstOfTwo)
+    if (pkt->stream_index != audioStream_ || !ports_.wantSound)
         return true;
-    if (!pass_.soundParams.params) {
+    if (!ports_.soundParams.params) {
         const AVStream *st = demux_->streams[audioStream_];
-        if (!pass_.soundParams.CopyFrom(st->codecpar, st->time_base)) {
-            pass_.run.Fail("out of memory");
+        if (!ports_.soundParams.CopyFrom(st->codecpar, st->time_base)) {
+            run_.Fail("out of memory");
             return false;
         }
     }
-    return pass_.sound.Push(std::move(pkt));
+    return ports_.sound.Push(std::move(pkt));
 }
 
 bool ReadingStage::HoldPicture(int64_t until)
@@ -243,8 +251,8 @@ bool ReadingStage::HoldPicture(int64_t until)
 bool ReadingStage::PushPicture(PacketPtr pkt)
 {
     // The subpicture stream may show up in the data only after the first pictures.
-    if (pass_.request.info.subtitleStream == 0)
-        return pass_.pictures.Push(std::move(pkt));
+    if (request_.info.subtitleStream == 0)
+        return ports_.pictures.Push(std::move(pkt));
     held_.push_back(std::move(pkt));
     return ReleasePictures(false);
 }
@@ -260,7 +268,7 @@ bool ReadingStage::ReleasePictures(bool all)
             break;
         PacketPtr p = std::move(held_.front());
         held_.pop_front();
-        if (!pass_.pictures.Push(std::move(p)))
+        if (!ports_.pictures.Push(std::move(p)))
             return false;
     }
     return true;
@@ -306,7 +314,7 @@ void ReadingStage::ReportProgress()
     const int percent = int(std::min<int64_t>(99, feed_.BytesRead() * 100 / total));
     if (percent != lastPercent_) {
         lastPercent_ = percent;
-        pass_.reports.PostProgress(pass_.request.id, pass_.request.callback, percent);
+        reports_.PostProgress(request_.id, request_.callback, percent);
     }
 }
 

@@ -32,7 +32,16 @@ public:
     // are missing from the title there: the last picture is held.
     static constexpr int64_t kPictureGap = 2 * 90000;
 
-    ReadingStage(PassContext &pass, ReadFeed &feed);
+    struct Ports {
+        BoundedQueue<PacketPtr> &pictures;   // to the pictures; closed when the reading ends
+        BoundedQueue<PacketPtr> &sound;      // to the sound; likewise
+        SubtitleTrack &subtitles;            // decoded here, blended by the pictures
+        StreamParams &pictureParams;         // copied before the first packet of each is queued
+        StreamParams &soundParams;
+        bool wantSound;                      // false in a first pass, which needs only the pictures
+    };
+
+    ReadingStage(const JobRequest &request, RunControl &run, ReportQueue &reports, ReadFeed &feed, Ports ports);
     ~ReadingStage();
     ReadingStage(const ReadingStage &) = delete;
     ReadingStage &operator=(const ReadingStage &) = delete;
@@ -62,8 +71,11 @@ private:
     void ReportProgress();
     void Rebase(AVPacket *pkt) const;
 
-    PassContext &pass_;
+    const JobRequest &request_;
+    RunControl &run_;
+    ReportQueue &reports_;
     ReadFeed &feed_;
+    Ports ports_;
     AVIOContext *io_ = nullptr;
     AVFormatContext *demux_ = nullptr;
     SubpictureDecoder subpictures_;
@@ -81,6 +93,7 @@ private:
     int64_t videoEnd_ = AV_NOPTS_VALUE;       // end of the range's last picture packet
     int64_t lastPos_ = 0;                     // parsed pictures may come without a position
     std::map<int, int64_t> streamPos_;        // each stream's last known position
+    int64_t lastTimedPos_ = 0;                // the position the last packet was timed by
     std::vector<ChapterMark> marks_;
     int keyPictures_ = 0;                     // key pictures since the last chapter began
     int lastPercent_ = -1;

@@ -43,13 +43,24 @@ void ReportQueue::PostEvent(uint64_t job, ConvertCallback cb, int32_t progress, 
     Wake();
 }
 
+void ReportQueue::PostFileDone(std::string path, std::string reason)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Report r;
+        r.path = std::move(path);
+        r.reason = std::move(reason);
+        queue_.push_back(std::move(r));
+    }
+    Wake();
+}
+
 void ReportQueue::DropJob(uint64_t job)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     if (job > dropped_)
         dropped_ = job;
-    while (!queue_.empty() && queue_.front().job <= dropped_)
-        queue_.pop_front();
+    std::erase_if(queue_, [this](const Report &r) { return Dropped(r); });
 }
 
 void ReportQueue::SetWakeup(DCWakeupFn fn, void *context)
@@ -62,7 +73,7 @@ void ReportQueue::SetWakeup(DCWakeupFn fn, void *context)
 bool ReportQueue::Pop(Report &report)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    while (!queue_.empty() && queue_.front().job <= dropped_)
+    while (!queue_.empty() && Dropped(queue_.front()))
         queue_.pop_front();
     if (queue_.empty())
         return false;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The per-instance queue of job reports.  Engine threads append and wake the
-// host; the host drains the queue on its own thread, outside every engine
-// lock, so the callback may close the file or start the next job.
+// The per-instance queue of reports: of jobs, and of files finished.
+// Engine threads append and wake the host; the host drains the queue on its
+// own thread, outside every engine lock, so the callback may close the file
+// or start the next job.
 #pragma once
 
 #include "dvdconvert.h"
@@ -14,12 +15,13 @@
 namespace dvdc {
 
 struct Report {
-    uint64_t job = 0;
+    uint64_t job = 0;         // 0: a file report
+    std::string path;         // file reports: the file finished
     ConvertCallback callback = nullptr;
     int32_t progress = 0;
     int32_t state = 0;
     bool mergeable = false;   // a plain progress step: a newer one may replace it
-    std::string reason;       // failure reports: why the job failed
+    std::string reason;       // why the job failed, or the file could not be finished
 };
 
 class ReportQueue {
@@ -29,6 +31,10 @@ public:
     // Events that are never merged: the end of pass one, the end, the failure.
     void PostEvent(uint64_t job, ConvertCallback cb, int32_t progress, int32_t state,
                    std::string reason = {});
+
+    // A file closed earlier is finished: whole when `reason` is empty.
+    // Never dropped.
+    void PostFileDone(std::string path, std::string reason);
 
     // Reports of jobs up to and including `job` are dropped, queued or not.
     void DropJob(uint64_t job);
@@ -43,13 +49,15 @@ public:
 private:
     void Wake();
 
-    mutable std::mutex mutex_;
-    std::deque<Report> queue_;
-    uint64_t dropped_ = 0;
+    bool Dropped(const Report &r) const { return r.job != 0 && r.job <= dropped_; }
 
-    std::mutex wakeupMutex_;   // held while a wake-up runs
-    DCWakeupFn wakeup_ = nullptr;
-    void *wakeupContext_ = nullptr;
+    mutable std::mutex mutex_;
+    std::deque<Report> queue_;   // under mutex_
+    uint64_t dropped_ = 0;       // under mutex_
+
+    std::mutex wakeupMutex_;     // held while a wake-up runs
+    DCWakeupFn wakeup_ = nullptr;      // under wakeupMutex_
+    void *wakeupContext_ = nullptr;    // under wakeupMutex_
 };
 
 } // namespace dvdc

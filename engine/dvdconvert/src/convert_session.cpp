@@ -19,7 +19,7 @@ void ConvertSession::ReapJob()
 {
     if (!job_)
         return;
-    job_->Join();
+    file_ = job_->Join();
     lastFps_ = job_->Fps();
     lastDamaged_ = job_->Damaged();
     job_.reset();
@@ -32,13 +32,10 @@ void ConvertSession::CloseOpenFile(bool keep)
 {
     if (!file_)
         return;
-    if (keep && file_->VideoFrames() > 0) {
-        std::string error;
-        if (!file_->Finish(error))
-            Log(0, "%s", error.c_str());
-    } else {
+    if (keep && file_->VideoFrames() > 0)
+        finisher_.Finish(std::move(file_));
+    else
         file_->Discard();
-    }
     file_.reset();
     fileComplete_ = false;
 }
@@ -56,7 +53,7 @@ bool ConvertSession::Start(JobRequest request, std::string &error)
     lastDamaged_.clear();
     preview.Clear();
     fileComplete_ = true;
-    job_ = std::make_unique<Job>(std::move(request), reports, file_, preview);
+    job_ = std::make_unique<Job>(std::move(request), reports, std::move(file_), preview);
     job_->Start();
     return true;
 }

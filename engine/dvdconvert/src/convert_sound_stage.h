@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sound stage, on a thread of its own: the chosen sound stream's packets
 // decoded, moved by the job's Ahead/Delay offset, through the volume and
-// resampling chain, into the output file's sound buffer.
+// resampling chain, and queued for the encoding stage at the file's rate.
 #pragma once
 
 #include "convert_filters.h"
@@ -13,7 +13,16 @@ namespace dvdc {
 
 class SoundStage {
 public:
-    explicit SoundStage(PassContext &pass) : pass_(pass) {}
+    struct Ports {
+        BoundedQueue<PacketPtr> &packets;   // from the reading
+        const StreamParams &params;         // handed over with the first packet
+        BoundedQueue<FramePtr> &frames;     // to the encoding; closed when the stage ends
+    };
+
+    SoundStage(const EncodeSettings &settings, int sampleRate, RunControl &run, Ports ports)
+        : settings_(settings), sampleRate_(sampleRate), run_(run), ports_(ports)
+    {
+    }
     ~SoundStage();
     SoundStage(const SoundStage &) = delete;
     SoundStage &operator=(const SoundStage &) = delete;
@@ -23,15 +32,16 @@ public:
 
 private:
     bool Loop(std::string &error);
-    bool OpenDecoder(std::string &error);
     bool Decode(const AVPacket *pkt, std::string &error);
     bool Filter(AVFrame *frame, std::string &error);
-    bool Drain(std::string &error);
+    bool Queue(FramePtr frame);
 
-    PassContext &pass_;
+    const EncodeSettings &settings_;
+    const int sampleRate_;
+    RunControl &run_;
+    Ports ports_;
     AVCodecContext *decoder_ = nullptr;
     FilterGraph graph_;
-    std::string graphFormat_;
     int64_t samplesOut_ = 0;                  // what the chain gave out in this job
     int64_t nextPts_ = AV_NOPTS_VALUE;        // where the next sound frame follows on
 };

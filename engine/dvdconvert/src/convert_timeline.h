@@ -49,6 +49,10 @@ private:
         int64_t lastTime = kNoTime;      // the last packet's start (rebased)
         int64_t titleAtLast = kNoTime;   // title_ just after that packet
     };
+    // The stream's time past any 33-bit wraps.
+    int64_t Unwrap(Stream &s, int64_t raw) const;
+    // Moves the stream's offset when its time jumped without the title.
+    void Rebase(Stream &s, int64_t t);
     std::map<int, Stream> streams_;
     // Where the title has got: the latest start (rebased) of any packet.
     // Starts, not ends, so that a subpicture's long display time does not

@@ -59,6 +59,12 @@ struct Instance {
     void SetLastError(const std::string &reason);  // also logs it at level 0
     void ClearLastError();
 
+    // The one check of where a request lies on the disc: the disc open and
+    // the title there (Title), and the chapters and angle inside it (Range).
+    // nullptr with the reason in plain words otherwise.
+    const TitleCatalogue *Title(int title, std::string &error) const;
+    const TitleCatalogue *Range(int title, int firstChapter, int lastChapter, int angle, std::string &error) const;
+
     ~Instance();
 };
 

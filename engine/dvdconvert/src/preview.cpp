@@ -150,15 +150,10 @@ AVFrame *DecodeStill(PreviewState &p, uint32_t sector)
 
 std::unique_ptr<PreviewState, PreviewStateDeleter> StartPreview(Instance &in, int title, std::string &error)
 {
-    if (!in.disc) {
-        error = "no disc is open";
+    const TitleCatalogue *found = in.Title(title, error);
+    if (!found)
         return nullptr;
-    }
-    if (title < 0 || static_cast<size_t>(title) >= in.titles.size()) {
-        error = "no such title";
-        return nullptr;
-    }
-    const TitleCatalogue &t = in.titles[static_cast<size_t>(title)];
+    const TitleCatalogue &t = *found;
     const ifo_handle_t *vts = in.disc->Vts(t.titleSet);
     if (!vts || t.chapterTimes.empty()) {
         error = "the title cannot be read";

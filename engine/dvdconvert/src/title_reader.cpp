@@ -92,9 +92,6 @@ public:
     int64_t TimestampOffsetAt(int64_t position) const override
     {
         std::lock_guard lock(m_mutex);
-        if (position < 0)
-            position = m_lastAsked;
-        m_lastAsked = position;
         auto it = std::upper_bound(m_offsets.begin(), m_offsets.end(), position,
                                    [](int64_t p, const std::pair<int64_t, int64_t> &e) { return p < e.first; });
         return it == m_offsets.begin() ? 0 : std::prev(it)->second;
@@ -474,7 +471,6 @@ private:
     std::vector<std::pair<int64_t, int64_t>> m_offsets;   // (stream position, offset)
     std::vector<std::pair<int64_t, int>> m_chapters;      // (stream position, chapter)
     int m_chapter = -1;        // the chapter of the data handed out last
-    mutable int64_t m_lastAsked = 0;
 };
 
 } // namespace

@@ -29,6 +29,10 @@ struct DamagedRegion {
     std::string told;
 };
 
+// Two threads use a reader at once: Read runs on the feed's thread (see
+// convert_feed.h), the queries on the reading stage's and, for Damaged, on
+// the host's.  Whatever both sides touch is under the reader's own lock;
+// no answer depends on which thread asked before.
 class TitleReader {
 public:
     virtual ~TitleReader() = default;
@@ -46,16 +50,14 @@ public:
 
     // Timestamp continuity across cells whose clock restarts: the offset in
     // 90 kHz ticks to add to the timestamps of a packet found at stream byte
-    // position `position` (as the demuxer's AVPacket::pos reports it).  Its
-    // parser leaves pos at -1 on frames it joined from several packets; a
-    // negative position stands for the last position asked for, so asking
-    // for every packet in order gives each its offset.
+    // position `position` (as the demuxer's AVPacket::pos reports it; the
+    // caller gives a packet without one a position of its own choosing).
     virtual int64_t TimestampOffsetAt(int64_t position) const = 0;
 
     // Once `stop` is set, Read gives up before its next read of the disc
     // (the skip-ahead over unreadable blocks included) and returns 0.
     virtual void SetStopFlag(const std::atomic<bool> *stop) { stop_ = stop; }
-    // The unreadable stretches skipped so far (thread-safe).
+    // The unreadable stretches skipped so far.
     virtual std::vector<DamagedRegion> Damaged() const { return {}; }
     // Where the data read after the range begins (see ChainedReader); -1 when none.
     virtual int64_t AfterStart() const { return -1; }

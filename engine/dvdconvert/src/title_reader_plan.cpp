@@ -75,24 +75,11 @@ std::vector<ReadCell> CollectReadCells(const ifo_handle_t &vts, int vtsTitle, in
 bool PlanTitleRead(Instance &instance, int title, int firstChapter, int lastChapter, int angle,
                    TitleReadPlan &plan, std::string &error)
 {
-    if (!instance.disc) {
-        error = "no disc is open";
+    const TitleCatalogue *found = instance.Range(title, firstChapter, lastChapter, angle, error);
+    if (!found)
         return false;
-    }
-    if (title < 0 || static_cast<size_t>(title) >= instance.titles.size()) {
-        error = "no such title";
-        return false;
-    }
-    const TitleCatalogue &t = instance.titles[static_cast<size_t>(title)];
-    int chapters = static_cast<int>(t.chapterTimes.size());
-    if (firstChapter < 0 || lastChapter < firstChapter || lastChapter >= chapters) {
-        error = "no such chapter range";
-        return false;
-    }
-    if (angle < 0 || angle >= t.angleCount) {
-        error = "no such angle";
-        return false;
-    }
+    const TitleCatalogue &t = *found;
+    const int chapters = static_cast<int>(t.chapterTimes.size());
     const ifo_handle_t *vts = instance.disc->Vts(t.titleSet);
     if (!vts) {
         error = "the title set cannot be read";
