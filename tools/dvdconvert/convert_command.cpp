@@ -263,6 +263,34 @@ void WaitForEnd(DCHandle h)
     TellDamage(h, told, true);
 }
 
+// The engine finishes a closed file (its chapters, its index) on a thread
+// of its own; the command ends only once the file is whole, and says so
+// when it could not be finished.
+std::string g_finishError;
+
+void OnFileDone(const char *path, const char *error, void *)
+{
+    if (error && *error)
+        g_finishError = std::string(path) + ": " + error;
+}
+
+bool CloseAndFinish(DCHandle h)
+{
+    g_engine->Converter_CloseFile(h);
+    while (g_engine->Converter_GetFinishingCount(h) > 0) {
+        std::unique_lock<std::mutex> lock(g_mutex);
+        g_wake.wait_for(lock, std::chrono::milliseconds(200), [] { return g_woken; });
+        g_woken = false;
+        lock.unlock();
+        g_engine->Converter_DispatchReports(h);
+    }
+    g_engine->Converter_DispatchReports(h);
+    if (g_finishError.empty())
+        return true;
+    PrintError("the file could not be finished: " + g_finishError);
+    return false;
+}
+
 int RunConvert(const std::vector<std::string> &args)
 {
     // SOURCE OUTPUT JOB... then options.
@@ -302,6 +330,7 @@ int RunConvert(const std::vector<std::string> &args)
         return kExitNoDisc;
     }
     g_engine->Converter_SetWakeup(h, &Wake, nullptr);
+    g_engine->Converter_SetFileDone(h, &OnFileDone, nullptr);
     g_twoPass = o.twoPass;
     CatchInterrupts();
 
@@ -366,7 +395,8 @@ int RunConvert(const std::vector<std::string> &args)
         std::fprintf(stderr, "\n");
         if (g_interrupted && !g_ended) {
             g_engine->Converter_CancelConvert(h);
-            g_engine->Converter_CloseFile(h);
+            if (!CloseAndFinish(h))
+                return kExitOutput;
             PrintError("interrupted: " + args[1] + " holds what was converted");
             return kExitInterrupted;
         }
@@ -378,17 +408,19 @@ int RunConvert(const std::vector<std::string> &args)
             std::fprintf(stderr, "  %s\n", loss);
         if (g_failed) {
             PrintError(std::string("job failed: ") + g_engine->Converter_GetLastError(h));
-            g_engine->Converter_CloseFile(h);
+            CloseAndFinish(h);
             return kExitFailed;
         }
         if (end == DC_READ_DISC_GONE && i + 1 < jobs.size()) {
-            g_engine->Converter_CloseFile(h);
+            if (!CloseAndFinish(h))
+                return kExitOutput;
             PrintError("the disc is gone: jobs " + std::to_string(i + 2) + " to " + std::to_string(jobs.size()) +
                        " were not converted; " + args[1] + " holds what was");
             return kExitNoDisc;
         }
     }
-    g_engine->Converter_CloseFile(h);
+    if (!CloseAndFinish(h))
+        return kExitOutput;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("done: %s in %.2f s, %.1f frames per second\n", args[1].c_str(), seconds, fps);
     return kExitOk;

@@ -25,7 +25,7 @@ namespace dvdconvert {
     X(Converter_GetPreview2) X(Converter_EndPreview) X(Converter_SetWakeup) X(Converter_DispatchReports)   \
     X(Converter_FreePicture) X(Converter_GetLastError) X(DVDConvert_SetLogHandler)                       \
     X(Converter_GetDamagedCount) X(Converter_GetDamagedRegion) X(Converter_GetReadEnd)                     \
-    X(Converter_ScanTitle)
+    X(Converter_ScanTitle) X(Converter_SetFileDone) X(Converter_GetFinishingCount)
 
 struct EngineLibrary {
 #define DVDCONVERT_MEMBER(name) decltype(&::name) name = nullptr;
