@@ -72,6 +72,14 @@ public:
     // How the current or last job's reading ended (DC_READ_*); unless it
     // was whole, `text` says in plain words where it stopped and what is missing.
     virtual int32_t ReadEnd(DCHandle h, std::string &text) = 0;
+    // Files the engine closed and is still finishing on a thread of its own.
+    virtual int32_t FilesFinishing(DCHandle h) = 0;
+    // Called from DispatchReports when a closed file is finished: its path,
+    // and "" when it is whole, else why not.
+    using FileDone = std::function<void(const std::string &path, const std::string &error)>;
+    virtual void SetFileDone(DCHandle h, FileDone done) = 0;
+    // The next job's name, as its own file would be named (for a merged file's chapters).
+    virtual void SetJobName(DCHandle h, const std::string &name) = 0;
 };
 
 // Allocates a picture the way the engine does, so PictureDeleter can free

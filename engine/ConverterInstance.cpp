@@ -7,6 +7,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace pellavan {
 
 namespace {
@@ -19,29 +21,63 @@ ConverterInstance::~ConverterInstance() { Close(); }
 
 DCHandle ConverterInstance::Replace()
 {
-    Close();
+    // A file being finished keeps its instance open until it is whole.
+    if (m_handle != 0 && m_engine.FilesFinishing(m_handle) > 0)
+        m_retiring.push_back(std::exchange(m_handle, 0));
+    else
+        CloseHandle(std::exchange(m_handle, 0));
     m_handle = m_engine.CreateConverter();
     if (m_handle != 0)
-        OpenWakeup();
+        Register(m_handle);
     return m_handle;
 }
 
 void ConverterInstance::Close()
 {
-    if (m_handle == 0)
-        return;
-    m_engine.SetWakeup(m_handle, nullptr);
+    for (DCHandle h : std::exchange(m_retiring, {}))
+        CloseHandle(h);
+    CloseHandle(std::exchange(m_handle, 0));
     // No wake-up runs any more, so the counter can go, and with the
     // notifier any drain it still had to make.
     CloseWakeup();
-    m_engine.CloseConverter(m_handle);
-    m_handle = 0;
+}
+
+int ConverterInstance::FilesFinishing() const
+{
+    int n = m_handle != 0 ? m_engine.FilesFinishing(m_handle) : 0;
+    for (DCHandle h : m_retiring)
+        n += m_engine.FilesFinishing(h);
+    return n;
+}
+
+void ConverterInstance::Register(DCHandle h)
+{
+    OpenWakeup();
+    if (m_wakeFd >= 0) {
+        // May fire on an engine thread, even inside an engine call: only count.
+        // A full counter still reads as a wake-up, so a failed write loses none.
+        const int fd = m_wakeFd;
+        m_engine.SetWakeup(h, [fd] { ::eventfd_write(fd, 1); });
+    }
+    m_engine.SetFileDone(h, [this](const std::string &path, const std::string &error) {
+        if (m_fileSink)
+            m_fileSink(path, error);
+    });
+}
+
+void ConverterInstance::CloseHandle(DCHandle h)
+{
+    if (h == 0)
+        return;
+    m_engine.SetWakeup(h, nullptr);
+    m_engine.SetFileDone(h, nullptr);
+    m_engine.CloseConverter(h);   // waits for files still being finished
 }
 
 void ConverterInstance::OpenWakeup()
 {
     // Nothing would ever read the counter on a thread without an event loop.
-    if (!QAbstractEventDispatcher::instance())
+    if (m_wakeFd >= 0 || !QAbstractEventDispatcher::instance())
         return;
     m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_wakeFd < 0)
@@ -54,10 +90,6 @@ void ConverterInstance::OpenWakeup()
         if (::eventfd_read(m_wakeFd, &count) == 0)
             DispatchReports();
     });
-    // May fire on an engine thread, even inside an engine call: only count.
-    // A full counter still reads as a wake-up, so a failed write loses none.
-    const int fd = m_wakeFd;
-    m_engine.SetWakeup(m_handle, [fd] { ::eventfd_write(fd, 1); });
 }
 
 void ConverterInstance::CloseWakeup()
@@ -70,15 +102,35 @@ void ConverterInstance::CloseWakeup()
 
 void ConverterInstance::DispatchReports()
 {
-    if (m_handle == 0)
-        return;
     // Restored on the way out, a throwing sink included; drains may nest.
     struct Draining {
         ConverterInstance *outer = t_draining;
         explicit Draining(ConverterInstance *self) { t_draining = self; }
         ~Draining() { t_draining = outer; }
     } draining(this);
-    m_engine.DispatchReports(m_handle);
+    for (DCHandle h : std::vector<DCHandle>(m_retiring))
+        m_engine.DispatchReports(h);
+    if (m_handle != 0)
+        m_engine.DispatchReports(m_handle);
+    // Not inside another drain, which may be delivering that instance's reports.
+    if (!draining.outer)
+        CloseFinishedRetirees();
+}
+
+void ConverterInstance::CloseFinishedRetirees()
+{
+    std::vector<DCHandle> done;
+    std::erase_if(m_retiring, [&](DCHandle h) {
+        const bool whole = m_engine.FilesFinishing(h) == 0;
+        if (whole)
+            done.push_back(h);
+        return whole;
+    });
+    // The last file's report is queued by now: delivered before the close.
+    for (DCHandle h : done) {
+        m_engine.DispatchReports(h);
+        CloseHandle(h);
+    }
 }
 
 uint8_t ConverterInstance::Trampoline(int32_t progress, int32_t state)

@@ -2,6 +2,8 @@
 // One engine instance as the program holds it: the handle, the wake-up that
 // brings the engine's reports to the thread that made this object, the drain
 // of those reports, and the plain callback the engine calls for each report.
+// An instance replaced while it still finishes files stays open, drained
+// with the current one, until its last file is whole.
 #pragma once
 
 #include "ConverterEngine.h"
@@ -9,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -27,13 +31,16 @@ public:
     ConverterEngine &Engine() const { return m_engine; }
     DCHandle Handle() const { return m_handle; }
 
-    // Closes the current engine instance and makes a new one, its wake-up
-    // registered; 0 when the engine could not make one.  Replace and Close
-    // run on the thread that made this object.
+    // Closes the current engine instance (once its files are finished) and
+    // makes a new one, its wake-up registered; 0 when the engine could not
+    // make one.  Replace and Close run on the thread that made this object.
     DCHandle Replace();
-    // Clears the wake-up and closes the engine instance, if there is one; a
-    // drain the wake-up asked for and that has not run yet is dropped.
+    // Clears the wake-ups and closes the engine instances, the replaced
+    // ones too; it waits until their files are finished.  A drain the
+    // wake-up asked for and that has not run yet is dropped.
     void Close();
+    // Files closed and still being finished, by this instance and those it replaced.
+    int FilesFinishing() const;
     // Hands every queued report to the sink.  Runs on this object's thread
     // when its event loop sees a wake-up (wake-ups that come before it gets
     // there make one drain); callers may also drain directly, and must on a
@@ -41,6 +48,8 @@ public:
     void DispatchReports();
 
     void SetReportSink(ReportSink sink) { m_sink = std::move(sink); }
+    // Receives each finished file: its path, and "" when it is whole, else why not.
+    void SetFileSink(ConverterEngine::FileDone sink) { m_fileSink = std::move(sink); }
 
     // The function to give Converter_Convert.  The engine calls it only
     // while an instance drains its reports, so it reaches the sink of the
@@ -52,15 +61,20 @@ private:
 
     void OpenWakeup();
     void CloseWakeup();
+    void Register(DCHandle h);
+    void CloseHandle(DCHandle h);
+    void CloseFinishedRetirees();
 
     ConverterEngine &m_engine;
     DCHandle m_handle = 0;
+    std::vector<DCHandle> m_retiring;   // replaced, still finishing files
     ReportSink m_sink;
+    ConverterEngine::FileDone m_fileSink;
     // The wake-up only adds to this counter; the notifier, on this object's
     // thread, reads it and drains.  The write and the read order the engine
     // thread's work before the drain where race checkers see it, which a
-    // call queued through Qt's event loop does not.  Both live as long as
-    // the handle.
+    // call queued through Qt's event loop does not.  Both serve every
+    // handle, until Close.
     int m_wakeFd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

@@ -28,7 +28,9 @@ public:
             std::lock_guard lock(m_mutex);
             m_wakeups.erase(h);
         }
-        ::CloseConverter(h);
+        ::Converter_SetFileDone(h, nullptr, nullptr);
+        m_fileDone.erase(h);
+        ::CloseConverter(h);   // waits until its files are finished
     }
     bool Converter_OpenDVD(DCHandle h, const std::string &root, int32_t flags) override
     {
@@ -126,12 +128,31 @@ public:
         text = said;
         return end;
     }
+    int32_t FilesFinishing(DCHandle h) override { return ::Converter_GetFinishingCount(h); }
+    // Called on the host's thread only, like the dispatch that calls `done`.
+    void SetFileDone(DCHandle h, FileDone done) override
+    {
+        if (!done) {
+            ::Converter_SetFileDone(h, nullptr, nullptr);
+            m_fileDone.erase(h);
+            return;
+        }
+        auto &slot = m_fileDone[h];
+        slot = std::make_unique<FileDone>(std::move(done));
+        ::Converter_SetFileDone(h, &LibraryEngine::fileTrampoline, slot.get());
+    }
+    void SetJobName(DCHandle h, const std::string &name) override { ::Converter_SetJobName(h, name.c_str()); }
 
 private:
     static void trampoline(void *context) { (*static_cast<std::function<void()> *>(context))(); }
+    static void fileTrampoline(const char *path, const char *error, void *context)
+    {
+        (*static_cast<FileDone *>(context))(path, error);
+    }
 
     std::mutex m_mutex;
-    std::map<DCHandle, std::unique_ptr<std::function<void()>>> m_wakeups;
+    std::map<DCHandle, std::unique_ptr<std::function<void()>>> m_wakeups;   // under m_mutex
+    std::map<DCHandle, std::unique_ptr<FileDone>> m_fileDone;                 // the host's thread only
 };
 
 } // namespace

@@ -60,9 +60,14 @@ void RunCompletionActions(RunView &view, PowerControl &power)
 ConversionRun::ConversionRun(RunContext context, RunView &view) : m_ctx(std::move(context)), m_view(view)
 {
     m_ctx.instance.SetReportSink([this](int32_t progress, int32_t state) { return OnEngineReport(progress, state); });
+    m_ctx.instance.SetFileSink([this](const std::string &path, const std::string &error) { OnFileDone(path, error); });
 }
 
-ConversionRun::~ConversionRun() { m_ctx.instance.SetReportSink({}); }
+ConversionRun::~ConversionRun()
+{
+    m_ctx.instance.SetReportSink({});
+    m_ctx.instance.SetFileSink({});
+}
 
 void ConversionRun::btnconvertClick()
 {
@@ -76,6 +81,7 @@ void ConversionRun::btnconvertClick()
         return;
     }
     m_plan = PlanRun(m_ctx.disc, first.merge, first.adv.EncoderIndex(), first.outputFolder);
+    m_actionsWaiting = false;   // the new run's end does them
     m_next = m_current = 0;
     m_ended = 0;
     m_params = JobParams{};
@@ -279,7 +285,24 @@ void ConversionRun::FinishRun()
 {
     m_runOn = false;
     m_view.LeaveConvertingState();
-    RunCompletionActions(m_view, m_ctx.power);
+    m_actionsWaiting = m_ctx.instance.FilesFinishing() > 0;
+    if (!m_actionsWaiting)
+        RunCompletionActions(m_view, m_ctx.power);
+}
+
+std::string UnfinishedFileHint(const std::string &path, const std::string &error)
+{
+    return "The file " + path + " could not be finished: " + error;
+}
+
+void ConversionRun::OnFileDone(const std::string &path, const std::string &error)
+{
+    if (!error.empty())
+        m_view.SetStatusHint(UnfinishedFileHint(path, error));
+    if (m_actionsWaiting && m_ctx.instance.FilesFinishing() == 0) {
+        m_actionsWaiting = false;
+        RunCompletionActions(m_view, m_ctx.power);
+    }
 }
 
 } // namespace pellavan

@@ -119,7 +119,11 @@ public:
     void Capture1Click();
     void previewcheckClick();
     void EnterConvertingState() { m_view.EnterConvertingState(); }
+    // The run is over; its completion actions follow once every file the
+    // engine is still finishing is whole: a power-off never cuts one short.
     void FinishRun();
+    // The engine finished a file the run closed.
+    void OnFileDone(const std::string &path, const std::string &error);
 
 private:
     bool StartJob(const PlannedJob &job);
@@ -142,6 +146,7 @@ private:
     int32_t m_ended = 0;        // jobs ended, failed or refused
     JobParams m_params;         // of the job that runs or ran last
     bool m_runOn = false;
+    bool m_actionsWaiting = false;   // the last run's completion actions, until its files are whole
     int m_damagedRegions = 0;   // skipped by the run's jobs so far
 };
 
@@ -154,6 +159,8 @@ std::string FpsText(double fps, const QLocale &locale = QLocale::system());
 // "%s_%.2d.bmp"
 std::string CaptureFileName(const std::string &discName, int count);
 
+// The status hint after a file the engine could not finish.
+std::string UnfinishedFileHint(const std::string &path, const std::string &error);
 // Completion actions: the output folder, then the power-off, as chosen.
 void RunCompletionActions(RunView &view, PowerControl &power);
 

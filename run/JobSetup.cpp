@@ -70,6 +70,8 @@ JobStart ConvertJob(ConverterEngine &engine, DCHandle h, const PlannedJob &job, 
                                          p.frameRateDen, p.twoPass, p.encoder, p.keepAspect, p.newFile,
                                          p.angle, p.deinterlace))
         return r;
+    // A merged file names the job's chapter as the job's own file would be named.
+    engine.SetJobName(h, job.name);
 
     if (p.twoPass) {
         engine.Converter_SetVideoCBRBitrate(h, 0);

@@ -3,7 +3,6 @@
 
 #include "settings/Profiles.h"
 
-#include <cstdio>
 
 namespace pellavan {
 
@@ -39,14 +38,9 @@ std::string OutputFileName(const std::string &discName, bool chapterJob, int32_t
                            int32_t firstChapter, bool merge, int encoderIndex)
 {
     const char *ext = OutputExtension(encoderIndex);
-    char buf[64];
     if (merge)
         return discName + ext;
-    if (chapterJob)
-        std::snprintf(buf, sizeof buf, "_Title%.2d_%.2d", int(title) + 1, int(firstChapter) + 1);
-    else
-        std::snprintf(buf, sizeof buf, "_Title%.2d", int(title) + 1);
-    return discName + buf + ext;
+    return dvdconvert::JobFileStem(discName, title, firstChapter, chapterJob) + ext;
 }
 
 RunPlan PlanRun(const DiscCatalogue &disc, bool merge, int encoderIndex, const std::string &folder)
@@ -77,6 +71,7 @@ RunPlan PlanRun(const DiscCatalogue &disc, bool merge, int encoderIndex, const s
             job.angleCount = e.titleInfo->angleCount;
         }
         job.fileName = OutputFileName(discName, job.chapterJob, job.title, job.firstChapter, merge, encoderIndex);
+        job.name = dvdconvert::JobFileStem(discName, job.title, job.firstChapter, job.chapterJob);
         job.newFile = !merge || job.node == firstChecked;
         plan.jobs.push_back(std::move(job));
     }

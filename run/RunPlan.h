@@ -5,6 +5,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "dvdconvert_names.h"
 
 #include <optional>
 #include <string>
@@ -35,6 +36,7 @@ struct PlannedJob {
     int32_t frameRateDen = 0;
     int32_t angleCount = 0;
     std::string fileName;           // the output file's name, folder not included
+    std::string name;               // its own file's name without extension, merged or not
     bool newFile = true;            // false: appends to the run's open file
     bool operator==(const PlannedJob &) const = default;
 };

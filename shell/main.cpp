@@ -35,5 +35,10 @@ int main(int argc, char **argv)
     services.drives = &drives;
     pellavan::ProgramWindows windows(services);
     windows.frmmain.show();
-    return app.exec();
+    const int rc = app.exec();
+    // The engine may still be finishing a file: nothing is left on the
+    // screen while the instance waits for it as the windows go.
+    windows.frmmain.hide();
+    QApplication::processEvents();
+    return rc;
 }

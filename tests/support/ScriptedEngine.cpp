@@ -256,7 +256,12 @@ void ScriptedEngine::Converter_CancelConvert(DCHandle h)
     std::lock_guard lock(m_reportsMutex);
     m_reports.clear();   // no report of a cancelled job is delivered
 }
-void ScriptedEngine::Converter_CloseFile(DCHandle h) { log("Converter_CloseFile", {S(h)}); }
+void ScriptedEngine::Converter_CloseFile(DCHandle h)
+{
+    log("Converter_CloseFile", {S(h)});
+    if (script.holdFinishing)
+        ++m_finishing[h];
+}
 double ScriptedEngine::Converter_GetEncodeFps(DCHandle h)
 {
     log("Converter_GetEncodeFps", {S(h)});
@@ -300,9 +305,12 @@ void ScriptedEngine::SetWakeup(DCHandle, std::function<void()> wakeup)
     m_wakeup = std::move(wakeup);
 }
 
-void ScriptedEngine::DispatchReports(DCHandle)
+void ScriptedEngine::DispatchReports(DCHandle h)
 {
     ++m_dispatches;
+    for (const std::string &error : std::exchange(m_fileReports[h], {}))
+        if (m_fileDone[h])
+            m_fileDone[h]("file", error);
     for (;;) {
         std::pair<int32_t, int32_t> report;
         {
@@ -324,6 +332,19 @@ void ScriptedEngine::DispatchReports(DCHandle)
 
 std::string ScriptedEngine::LastError(DCHandle) { return script.lastError; }
 int32_t ScriptedEngine::DamagedRegions(DCHandle) { return script.damagedRegions; }
+int32_t ScriptedEngine::FilesFinishing(DCHandle h) { return m_finishing[h]; }
+void ScriptedEngine::SetFileDone(DCHandle h, FileDone done) { m_fileDone[h] = std::move(done); }
+void ScriptedEngine::SetJobName(DCHandle, const std::string &name) { jobNames.push_back(name); }
+
+void ScriptedEngine::FinishFiles(const std::string &error)
+{
+    for (auto &[h, n] : m_finishing)
+        for (; n > 0; --n)
+            m_fileReports[h].push_back(error);
+    std::lock_guard lock(m_wakeupMutex);
+    if (m_wakeup)
+        m_wakeup();
+}
 int32_t ScriptedEngine::ReadEnd(DCHandle, std::string &text)
 {
     text = script.readEndText;

@@ -7,6 +7,7 @@
 #include "ConverterEngine.h"
 
 #include <deque>
+#include <map>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -40,6 +41,7 @@ struct EngineScript {
     int32_t damagedRegions = 0;   // what DamagedRegions answers
     int32_t readEnd = DC_READ_WHOLE;   // what ReadEnd answers, with this text
     std::string readEndText;
+    bool holdFinishing = false;   // a closed file stays "being finished" until FinishFiles
 };
 
 // Helpers to build records.
@@ -54,6 +56,7 @@ class ScriptedEngine final : public ConverterEngine {
 public:
     EngineScript script;
     std::vector<std::string> calls;       // "Name(arg, arg, ...)", handle first
+    std::vector<std::string> jobNames;    // what SetJobName was given, in order
     // Runs on the draining thread each time a drain finds the queue empty,
     // as an engine thread that queues a report just then would.
     std::function<void()> onDrained;
@@ -63,6 +66,9 @@ public:
     // runs under a lock of its own, so none is running once SetWakeup returns.
     void QueueReport(int32_t progress, int32_t state);
     size_t PendingReports() const;
+    // Ends the finishing of every file held (holdFinishing): their reports
+    // are queued, with `error`, and the hosts woken.
+    void FinishFiles(const std::string &error = {});
     DCHandle LastHandle() const { return m_nextHandle - 1; }
     std::vector<DCHandle> OpenHandles() const { return m_open; }
     bool Paused() const { return m_paused; }
@@ -115,6 +121,9 @@ public:
     std::string LastError(DCHandle h) override;
     int32_t DamagedRegions(DCHandle h) override;
     int32_t ReadEnd(DCHandle h, std::string &text) override;
+    int32_t FilesFinishing(DCHandle h) override;
+    void SetFileDone(DCHandle h, FileDone done) override;
+    void SetJobName(DCHandle h, const std::string &name) override;
 
 private:
     void log(const std::string &name, std::initializer_list<std::string> args);
@@ -130,6 +139,10 @@ private:
     bool m_paused = false;
     int m_dispatches = 0;
     int m_stillStep = 0;
+    // The host's thread only, as the engine's own file reports.
+    std::map<DCHandle, int> m_finishing;                     // files held
+    std::map<DCHandle, std::vector<std::string>> m_fileReports;   // errors to deliver
+    std::map<DCHandle, FileDone> m_fileDone;
 };
 
 } // namespace pellavan::testing
