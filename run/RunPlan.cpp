@@ -3,7 +3,6 @@
 
 #include "settings/Profiles.h"
 
-
 namespace pellavan {
 
 bool IsJobNode(const TreeNode &node)

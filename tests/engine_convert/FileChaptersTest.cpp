@@ -77,6 +77,7 @@ protected:
         EXPECT_LT(shift, 0.1);
         ExpectChapters(ct::Chapters(path), want, shift, "ffprobe");
         ExpectChapters(ct::MediaInfoChapters(path), want, shift, "MediaInfo");
+        EXPECT_NEAR(ct::LastChapterEnd(path), ct::Duration(path), kFrame);
     }
 
     ApiHost host;

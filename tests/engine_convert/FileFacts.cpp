@@ -35,6 +35,13 @@ std::vector<Chapter> Chapters(const std::string &path)
     return list;
 }
 
+double LastChapterEnd(const std::string &path)
+{
+    const std::string ends = Run("ffprobe -v error -show_entries chapter=end_time -of csv=p=0 '" + path + "'");
+    const size_t line = ends.find_last_of('\n', ends.size() - 2);
+    return std::atof(ends.c_str() + (line == std::string::npos ? 0 : line + 1));
+}
+
 std::string Tag(const std::string &path, const std::string &stream, const std::string &key)
 {
     const std::string what = stream.empty() ? "format_tags=" + key : "stream_tags=" + key;

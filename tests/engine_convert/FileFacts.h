@@ -15,6 +15,7 @@ struct Chapter {
 
 // ffprobe's reading.
 std::vector<Chapter> Chapters(const std::string &path);
+double LastChapterEnd(const std::string &path);   // seconds
 // A stream's tag ("a:0", "language"), or a format tag when `stream` is "".
 std::string Tag(const std::string &path, const std::string &stream, const std::string &key);
 // When a stream's first packet is shown, in seconds (an ASF file's pictures

@@ -188,6 +188,7 @@ TEST_F(Run, MergedRunWritesItsFirstFileWhereverTheFolderMovesAndClosesItOnce)
     EXPECT_EQ(d.engine.calls.back(), "Converter_CloseFile(1)");
     for (const auto &c : Converts())
         EXPECT_EQ(c, "Converter_Convert(1, /out/MOVIE.wmv)");
+    EXPECT_EQ(d.engine.jobNames, (std::vector<std::string>{"MOVIE_Title01", "MOVIE_Title02", "MOVIE_Title03"}));
 }
 
 TEST_F(Run, RefusedStartCountsAsAFailedJobAndTheRunGoesOn)
@@ -349,6 +350,23 @@ TEST_F(Run, CompletedRunOpensTheFolderThenPowersOffOnlyWhenAllowed)
     EXPECT_EQ(power.powerOffs, 1);
     EXPECT_TRUE(std::none_of(view.log.begin(), view.log.end(),
                              [](const std::string &l) { return l.rfind("error:", 0) == 0 || l.rfind("message:", 0) == 0; }));
+}
+
+TEST_F(Run, CompletionActionsWaitUntilTheEngineHasFinishedTheFile)
+{
+    view.openOption = true;
+    view.shutOption = true;
+    d.engine.script.holdFinishing = true;
+    d.CheckOnly({&d.Title(0)});
+    run->btnconvertClick();
+    Report(100, 1);
+    EXPECT_EQ(view.Count("openfolder"), 0);
+    EXPECT_EQ(power.powerOffs, 0);
+    d.engine.FinishFiles("No space left on device");
+    d.instance.DispatchReports();
+    EXPECT_EQ(std::vector<std::string>(view.log.end() - 3, view.log.end()),
+              (std::vector<std::string>{"hint:" + UnfinishedFileHint("/out/MOVIE_Title01.wmv", "No space left on device"),
+                                        "openfolder", "poweroff"}));
 }
 
 TEST_F(Run, CaptureNamesSizesAndAFileThatCannotBeMade)

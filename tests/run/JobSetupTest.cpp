@@ -204,9 +204,12 @@ TEST_F(JobDriver, PlanHoldsTheCheckedTitlesAndLoneChaptersAndWhereEachWrites)
     const Texts separate = {"0 0-2 a80 s20 /moved/MOVIE_Title01.wmv new", "1 1-1 a0 s20 /moved/MOVIE_Title02_02.wmv new",
                             "1 4-4 a0 s20 /moved/MOVIE_Title02_05.wmv new"};
     const Texts merged = {"0 0-2 a80 s20 /out/MOVIE.wmv new", "1 1-1 a0 s20 /out/MOVIE.wmv", "1 4-4 a0 s20 /out/MOVIE.wmv"};
+    Texts files, chapterNames;   // a merged file names its chapters as the separate files are named
     for (bool merge : {false, true}) {
         const RunPlan plan = PlanRun(d.disc, merge, 2, "/out/");
         Texts got;
+        for (const PlannedJob &j : plan.jobs)
+            (merge ? chapterNames : files).push_back(merge ? j.name + ".wmv" : j.fileName);
         for (const PlannedJob &j : plan.jobs)
             got.push_back(FormatText("%d %d-%d a%x s%x ", j.title, j.firstChapter, j.lastChapter, j.audioStream,
                                      j.subtitleStream) +
@@ -214,6 +217,7 @@ TEST_F(JobDriver, PlanHoldsTheCheckedTitlesAndLoneChaptersAndWhereEachWrites)
         EXPECT_EQ(got, merge ? merged : separate);
         EXPECT_EQ(d.disc.tree.NodeAt(size_t(plan.jobs.at(1).node)), &d.Chapter(1, 1));
     }
+    EXPECT_EQ(chapterNames, files);
 
     d.CheckOnly({});
     EXPECT_TRUE(PlanRun(d.disc, false, 2, "/out/").jobs.empty());

@@ -237,6 +237,7 @@ bool ScriptedEngine::Converter_Convert(DCHandle h, const std::string &path, Conv
         return false;
     m_callback = cb;
     m_paused = false;
+    m_path[h] = path;
     return true;
 }
 
@@ -260,7 +261,7 @@ void ScriptedEngine::Converter_CloseFile(DCHandle h)
 {
     log("Converter_CloseFile", {S(h)});
     if (script.holdFinishing)
-        ++m_finishing[h];
+        m_finishing[h].push_back(m_path[h]);
 }
 double ScriptedEngine::Converter_GetEncodeFps(DCHandle h)
 {
@@ -308,9 +309,9 @@ void ScriptedEngine::SetWakeup(DCHandle, std::function<void()> wakeup)
 void ScriptedEngine::DispatchReports(DCHandle h)
 {
     ++m_dispatches;
-    for (const std::string &error : std::exchange(m_fileReports[h], {}))
+    for (const auto &[path, error] : std::exchange(m_fileReports[h], {}))
         if (m_fileDone[h])
-            m_fileDone[h]("file", error);
+            m_fileDone[h](path, error);
     for (;;) {
         std::pair<int32_t, int32_t> report;
         {
@@ -332,15 +333,15 @@ void ScriptedEngine::DispatchReports(DCHandle h)
 
 std::string ScriptedEngine::LastError(DCHandle) { return script.lastError; }
 int32_t ScriptedEngine::DamagedRegions(DCHandle) { return script.damagedRegions; }
-int32_t ScriptedEngine::FilesFinishing(DCHandle h) { return m_finishing[h]; }
+int32_t ScriptedEngine::FilesFinishing(DCHandle h) { return int32_t(m_finishing[h].size()); }
 void ScriptedEngine::SetFileDone(DCHandle h, FileDone done) { m_fileDone[h] = std::move(done); }
 void ScriptedEngine::SetJobName(DCHandle, const std::string &name) { jobNames.push_back(name); }
 
 void ScriptedEngine::FinishFiles(const std::string &error)
 {
-    for (auto &[h, n] : m_finishing)
-        for (; n > 0; --n)
-            m_fileReports[h].push_back(error);
+    for (auto &[h, paths] : m_finishing)
+        for (const std::string &path : std::exchange(paths, {}))
+            m_fileReports[h].emplace_back(path, error);
     std::lock_guard lock(m_wakeupMutex);
     if (m_wakeup)
         m_wakeup();

@@ -140,8 +140,9 @@ private:
     int m_dispatches = 0;
     int m_stillStep = 0;
     // The host's thread only, as the engine's own file reports.
-    std::map<DCHandle, int> m_finishing;                     // files held
-    std::map<DCHandle, std::vector<std::string>> m_fileReports;   // errors to deliver
+    std::map<DCHandle, std::string> m_path;                   // the file the last job wrote
+    std::map<DCHandle, std::vector<std::string>> m_finishing;   // files held
+    std::map<DCHandle, std::vector<std::pair<std::string, std::string>>> m_fileReports;   // (path, error) to deliver
     std::map<DCHandle, FileDone> m_fileDone;
 };
 
