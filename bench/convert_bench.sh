@@ -33,8 +33,8 @@ vob="$work/t60.mpg"   # the same program stream the disc's title 2 holds
 # name | wall-time goal | our options | the ffmpeg command's equivalent
 cases=(
   "H.264 640x480 1500k|0.95|--codec 0 --size 640x480 --vbitrate 1500 --abitrate 96 --samplerate 44100|-s 640x480 -c:v libx264 -profile:v baseline -level 3.0 -preset medium -b:v 1500k -maxrate 1500k -bufsize 3000k -g 250 -c:a aac -b:a 96k -ar 44100 -ac 2 -movflags +faststart -f mp4"
-  "MPEG-4 640x480 1500k|0.70|--codec 2 --size 640x480 --vbitrate 1500 --abitrate 96 --samplerate 44100|-s 640x480 -c:v mpeg4 -bf 0 -b:v 1500k -maxrate 1500k -bufsize 1500k -g 250 -c:a aac -b:a 96k -ar 44100 -ac 2 -movflags +faststart -f mp4"
-  "WMV 320x240 640k|0.70|--codec 3 --size 320x240 --vbitrate 640 --abitrate 32 --samplerate 44100|-s 320x240 -c:v wmv2 -b:v 640k -maxrate 640k -bufsize 640k -g 250 -c:a wmav2 -b:a 32k -ar 44100 -ac 2 -f asf"
+  "MPEG-4 640x480 1500k|0.65|--codec 2 --size 640x480 --vbitrate 1500 --abitrate 96 --samplerate 44100|-s 640x480 -c:v mpeg4 -bf 0 -b:v 1500k -maxrate 1500k -bufsize 1500k -g 250 -c:a aac -b:a 96k -ar 44100 -ac 2 -movflags +faststart -f mp4"
+  "WMV 320x240 640k|0.65|--codec 3 --size 320x240 --vbitrate 640 --abitrate 32 --samplerate 44100|-s 320x240 -c:v wmv2 -b:v 640k -maxrate 640k -bufsize 640k -g 250 -c:a wmav2 -b:a 32k -ar 44100 -ac 2 -f asf"
 )
 memory_goal=1.10   # our peak memory against ffmpeg's
 

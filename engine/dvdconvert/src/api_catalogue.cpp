@@ -24,7 +24,7 @@ const TitleCatalogue *TitleAt(DCHandle h, int32_t title, const char *operation)
     std::string error;
     const TitleCatalogue *t = in ? in->Title(title, error) : nullptr;
     if (in && !t)
-        Log(1, "%s: %s", operation, error.c_str());
+        Log(1, "%s: no title %d (%s)", operation, title, error.c_str());
     return t;
 }
 
