@@ -242,7 +242,9 @@ DVDCONVERT_API int32_t Converter_GetReadEnd(DCHandle h, char *text, int32_t size
 /* host: files closed (Converter_CloseFile, a job that begins a new file,
  * CloseConverter) are finished on an engine thread.  When one is, a report
  * is queued: Converter_DispatchReports calls `fn` with its path and "" when
- * it is whole and plays, else why it could not be finished.  CloseConverter
+ * it is whole and plays, else what went wrong: a file that could not be
+ * finished is removed; one whose chapters could not be put in plays, and the
+ * text says so.  CloseConverter
  * waits until every file is finished: none is ever cut short. */
 typedef void (*DCFileDoneFn)(const char *path, const char *error, void *context);
 DVDCONVERT_API void Converter_SetFileDone(DCHandle h, DCFileDoneFn fn, void *context);

@@ -292,7 +292,7 @@ void ConversionRun::FinishRun()
 
 std::string UnfinishedFileHint(const std::string &path, const std::string &error)
 {
-    return "The file " + path + " could not be finished: " + error;
+    return "Finishing " + path + ": " + error;
 }
 
 void ConversionRun::OnFileDone(const std::string &path, const std::string &error)

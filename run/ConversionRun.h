@@ -159,7 +159,7 @@ std::string FpsText(double fps, const QLocale &locale = QLocale::system());
 // "%s_%.2d.bmp"
 std::string CaptureFileName(const std::string &discName, int count);
 
-// The status hint after a file the engine could not finish.
+// The status hint after a file the engine could not finish as it should.
 std::string UnfinishedFileHint(const std::string &path, const std::string &error);
 // Completion actions: the output folder, then the power-off, as chosen.
 void RunCompletionActions(RunView &view, PowerControl &power);

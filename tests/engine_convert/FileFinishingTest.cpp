@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 
 namespace {
 
@@ -41,6 +42,27 @@ TEST(FileFinishing, FilesAreFinishedOffTheCallersThreadAndReportedWhenWhole)
     EXPECT_EQ(host.fileErrors, (std::vector<std::string>{"", ""}));
     EXPECT_EQ(ct::Duration(first), ct::Duration(second));
     EXPECT_GT(ct::Duration(first), 0.0);
+    ct::RemoveTree(dir);
+}
+
+// A merged ASF file whose markers need a copy that cannot be written (as on
+// a full disk): the file stays as it was, plays, and the report says why.
+TEST(FileFinishing, AFileWhoseChaptersCannotBeCopiedInIsKeptAndTheReasonTold)
+{
+    ApiHost host;
+    ASSERT_TRUE(host.Open());
+    const std::string dir = ct::MakeTempDir();
+    const std::string path = dir + "/merged.wmv";
+    std::filesystem::create_directory(path + ".chapters");
+    for (int job = 0; job < 2; ++job) {
+        ASSERT_TRUE(SetJob(host.h, 2, 0, 0, DC_CODEC_WMV, 0x80, 0, job == 0));
+        ASSERT_TRUE(host.Convert(path));
+        ASSERT_TRUE(host.WaitEnds(job + 1));
+    }
+    host.CloseFile();
+    ASSERT_EQ(host.fileErrors.size(), 1u);
+    EXPECT_NE(host.fileErrors[0].find("cannot write the chapters"), std::string::npos) << host.fileErrors[0];
+    EXPECT_GT(ct::Duration(path), 0.0);
     ct::RemoveTree(dir);
 }
 

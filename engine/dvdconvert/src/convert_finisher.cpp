@@ -55,8 +55,9 @@ void FileFinisher::Run()
         if (auto hook = g_finishHook.load())
             hook(file->Path());
         std::string error;
-        if (!file->Finish(error))
-            Log(0, "%s", error.c_str());
+        const bool whole = file->Finish(error);
+        if (!error.empty())
+            Log(whole ? 1 : 0, "%s", error.c_str());
         const std::string path = file->Path();
         file.reset();
         lock.lock();

@@ -402,7 +402,7 @@ bool OutputFile::Finish(std::string &error)
         Log(3, "%zu chapters put into %s in %.2f s", copyChapters_.size(), path_.c_str(),
             std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
     else
-        Log(1, "%s; the file keeps the chapters it was begun with", why.c_str());   // it still plays
+        error = why + "; the file plays, with the chapters it was begun with";
     return true;
 }
 

@@ -81,7 +81,8 @@ public:
     // Writes the rest, the chapters and the index: the file plays.  May
     // copy the whole file once more (see PutChapters): it belongs on a
     // thread that nobody waits on.  false with `error`; the file is then
-    // removed.
+    // removed.  true with `error` when the file plays but its chapters could
+    // not be copied in (a full disk, say).
     bool Finish(std::string &error);
     // Closes and deletes the file.
     void Discard();
