@@ -19,6 +19,9 @@ std::mutex g_tableMutex;
 std::map<DCHandle, std::unique_ptr<Instance>> g_instances;
 DCHandle g_nextHandle = 1;
 
+// An index as the user counts, from 1; any int the host passed.
+std::string Counted(int index) { return std::to_string(int64_t(index) + 1); }
+
 } // namespace
 
 const TitleCatalogue *Instance::Title(int title, std::string &error) const
@@ -26,7 +29,7 @@ const TitleCatalogue *Instance::Title(int title, std::string &error) const
     if (!disc)
         error = "no disc is open";
     else if (title < 0 || size_t(title) >= titles.size())
-        error = "title " + std::to_string(title + 1) + " does not exist";
+        error = "title " + Counted(title) + " does not exist";
     else
         return &titles[size_t(title)];
     return nullptr;
@@ -40,10 +43,10 @@ const TitleCatalogue *Instance::Range(int title, int firstChapter, int lastChapt
         return nullptr;
     const int chapters = int(t->chapterTimes.size());
     if (firstChapter < 0 || lastChapter < firstChapter || lastChapter >= chapters)
-        error = "chapters " + std::to_string(firstChapter + 1) + " to " + std::to_string(lastChapter + 1) +
-                " are outside title " + std::to_string(title + 1) + "'s " + std::to_string(chapters);
+        error = "chapters " + Counted(firstChapter) + " to " + Counted(lastChapter) +
+                " are outside title " + Counted(title) + "'s " + std::to_string(chapters);
     else if (angle < 0 || angle >= std::max(1, t->angleCount))
-        error = "angle " + std::to_string(angle + 1) + " does not exist in title " + std::to_string(title + 1);
+        error = "angle " + Counted(angle) + " does not exist in title " + Counted(title);
     else
         return t;
     return nullptr;

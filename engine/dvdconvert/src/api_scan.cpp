@@ -243,7 +243,7 @@ DVDCONVERT_API int32_t Converter_ScanTitle(DCHandle h, int32_t title)
     std::string error;
     const int kind = ScanTitle(*in, title, error);
     if (kind < 0)
-        in->SetLastError("scan of title " + std::to_string(title + 1) + ": " + error);
+        in->SetLastError("scan of title " + std::to_string(int64_t(title) + 1) + ": " + error);
     return kind;
 }
 

@@ -214,7 +214,7 @@ DVDCONVERT_API void Converter_BeginPreview(DCHandle h, int32_t title, int32_t)
     std::string error;
     in->preview = StartPreview(*in, title, error);
     if (!in->preview)
-        in->SetLastError("preview of title " + std::to_string(title + 1) + ": " + error);
+        in->SetLastError("preview of title " + std::to_string(int64_t(title) + 1) + ": " + error);
 }
 
 DVDCONVERT_API DCPicture *Converter_GetPreview2(DCHandle h, void *, int32_t flag)
